@@ -1,0 +1,92 @@
+#include "app/game_ctx.h"
+
+#include <cstdio>
+#include <new>
+
+#include "store/settings.h"
+
+void new_game_ctx(game_ctx& ctx) {
+    ctx.input = std::make_unique<input_state>();
+    ctx.options = std::make_unique<options_cfg>();
+    ctx.scores = std::make_unique<score_table>();
+    ctx.controls = std::make_unique<controls_cfg>();
+}
+
+void free_game_ctx(game_ctx& ctx) {
+    if (ctx.controls) ctx.controls->joysticks.reset();
+    ctx.input.reset();
+    ctx.options.reset();
+    ctx.scores.reset();
+    ctx.controls.reset();
+}
+
+void default_options(options_cfg& opt) {
+    opt.fullscreen = 0;
+    opt.skin = 0;
+    opt.tune = 0;
+}
+
+void default_controls(controls_cfg& ctl) {
+    ctl.device = CTX_DEVICE_KEYBOARD;
+    ctl.joystick_index = 0;
+    ctl.button_right = 0;
+    ctl.button_left = 1;
+    ctl.key_right = SDLK_w;
+    ctl.key_left = SDLK_q;
+}
+
+int open_joysticks(controls_cfg& ctl) {
+    const int n = SDL_NumJoysticks();
+    ctl.joysticks.reset(new (std::nothrow) SDL_Joystick*[n > 0 ? n : 1]());
+    if (!ctl.joysticks) {
+        std::puts("Err reservation memoire");
+        return 0;
+    }
+    for (int i = 0; i < SDL_NumJoysticks() && i < n; ++i) ctl.joysticks[i] = SDL_JoystickOpen(i);
+    return 1;
+}
+
+void close_joysticks(controls_cfg& ctl) {
+    if (!ctl.joysticks) return;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        if (ctl.joysticks[i]) SDL_JoystickClose(ctl.joysticks[i]);
+        ctl.joysticks[i] = nullptr;
+    }
+}
+
+int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
+    // The display surface belongs to the video layer: it is never freed here.
+    const bool to_full = ctx.options->fullscreen == 0;
+    Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
+    if (to_full) flags |= SDL_FULLSCREEN;
+    SDL_Surface* s = SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP, flags);
+    if (!s) {
+        std::printf("MAIN / Err init fenetre %s\n", SDL_GetError());
+        return 0;
+    }
+    // The pixels are new and uninitialised after a mode set.
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    screen = s;
+    ctx.options->fullscreen = to_full ? 1 : 0;
+    return 1;
+}
+
+void setup_game_ctx(game_ctx& ctx) {
+    new_game_ctx(ctx);
+    default_options(*ctx.options);
+    // Defaults first, so a short or malformed file still leaves defined values.
+    default_controls(*ctx.controls);
+    if (!load_controls(ctx)) {
+        std::puts("Err initialisation des controles, application des parametres par defaut");
+        default_controls(*ctx.controls);
+    }
+    controls_cfg& ctl = *ctx.controls;
+    const int n = SDL_NumJoysticks();
+    if (n >= 1 && open_joysticks(ctl)) {
+        SDL_JoystickEventState(SDL_ENABLE);
+        if (ctl.joystick_index < 0 || ctl.joystick_index >= n) ctl.joystick_index = 0;
+    } else {
+        ctl.joysticks.reset();
+        ctl.device = CTX_DEVICE_KEYBOARD;
+    }
+}

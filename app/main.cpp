@@ -1,0 +1,80 @@
+// Entry point: start-up, the main loop over the menu and the screens, orderly shutdown.
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/audio.h"
+#include "app/game_ctx.h"
+#include "app/sdl_owner.h"
+#include "game/game_loop.h"
+#include "screens/best_scores.h"
+#include "screens/main_menu.h"
+#include "screens/options.h"
+#include "store/settings.h"
+
+namespace {
+
+void quit_ttf() { TTF_Quit(); }
+
+// Runs the chosen screens until the menu or a screen asks to leave.
+void main_loop(SDL_Surface*& screen, game_ctx& ctx) {
+    for (;;) {
+        int r = 0;
+        switch (main_menu(screen, ctx)) {
+        case 1: r = game_loop(screen, ctx); break;
+        case 2: r = options_screen(screen, ctx); break;
+        case 3: r = best_scores_screen(screen, ctx); break;
+        default: return;
+        }
+        if (r == 0) return;
+    }
+}
+
+} // namespace
+
+int main(int, char**) {
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
+        std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    std::atexit(SDL_Quit);
+    if (surface_ptr icon = load_bmp("pics/icone.bmp")) SDL_WM_SetIcon(icon.get(), nullptr);
+    if (TTF_Init() < 0) {
+        std::printf("JEU / Err init TTF:%s\n", SDL_GetError());
+        std::exit(1);
+    }
+    std::atexit(quit_ttf);
+    if (!FSOUND_Init(44100, 32, 0)) {
+        const char* text = audio_error_text(FSOUND_GetError());
+        std::printf("Err init FSOUND :%s\n", text ? text : "");
+        std::exit(1);
+    }
+    SDL_Surface* screen = SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP,
+                                           SDL_HWSURFACE | SDL_DOUBLEBUF);
+    if (!screen) {
+        std::printf("MAIN / Err init fenetre %s\n", SDL_GetError());
+        FSOUND_Close();
+        std::exit(1);
+    }
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    SDL_WM_SetCaption("Quelbo_KV", nullptr);
+
+    game_ctx ctx;
+    setup_game_ctx(ctx);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    main_loop(screen, ctx);
+
+    save_controls(ctx);
+    if (ctx.controls->joysticks) close_joysticks(*ctx.controls);
+    free_game_ctx(ctx);
+    // The display surface belongs to the video layer and is not freed here.
+    FSOUND_Close();
+    TTF_Quit();
+    SDL_Quit();
+    std::fflush(stdout);
+    std::exit(0);
+}
