@@ -1,0 +1,3 @@
+#include "datagen.h"
+
+bool write_applause(const std::string&) { return true; }

@@ -1,0 +1,23 @@
+// quelbo_datagen <run_dir>: makes the play folder's pictures, tunes and sound.
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+
+#include "datagen.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: quelbo_datagen <run_dir>\n");
+        return 2;
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) < 0 || TTF_Init() < 0) {
+        std::fprintf(stderr, "datagen: SDL start failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    const std::string dir = argv[1];
+    const bool ok = write_pictures(dir) && write_tunes(dir) && write_applause(dir);
+    TTF_Quit();
+    SDL_Quit();
+    return ok ? 0 : 1;
+}

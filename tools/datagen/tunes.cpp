@@ -1,0 +1,3 @@
+#include "datagen.h"
+
+bool write_tunes(const std::string&) { return true; }
