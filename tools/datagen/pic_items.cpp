@@ -1,0 +1,254 @@
+// Small pictures: block tiles, the window icon, the marker and the two device pictures.
+#include <SDL_gfxPrimitives.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "pic_parts.h"
+
+namespace {
+
+// One colour per piece type.
+constexpr std::array<rgb, 7> PIC_PIECE_COLOURS{{
+    {176, 84, 236}, // T
+    {56, 112, 244}, // three with one below the left end
+    {252, 124, 22}, // three with one below the right end
+    {246, 214, 44}, // square
+    {48, 214, 232}, // line
+    {76, 206, 84},  // S
+    {236, 58, 62},  // Z
+}};
+
+rgb darker(rgb c, double k) {
+    return mix(c, rgb{0, 0, 0}, k);
+}
+rgb lighter(rgb c, double k) {
+    return mix(c, rgb{255, 255, 255}, k);
+}
+
+// Flat: one colour with a dark rim, a lit top line and a shaded bottom band.
+void tile_flat(SDL_Surface* s, rgb c, int x, int y) {
+    for (int j = 0; j < 30; ++j)
+        for (int i = 0; i < 30; ++i) {
+            const int m = std::min({i, j, 29 - i, 29 - j});
+            rgb p = c;
+            if (m == 0)
+                p = darker(c, 0.55);
+            else if (j == 1)
+                p = lighter(c, 0.3);
+            else if (j >= 26)
+                p = darker(c, 0.2);
+            put_px(s, x + i, y + j, p);
+        }
+    // corners cut so that neighbouring cells read apart
+    for (auto [i, j] : {std::pair{0, 0}, {29, 0}, {0, 29}, {29, 29}})
+        put_px(s, x + i, y + j, {});
+}
+
+// Bevelled: light top and left edges, dark bottom and right, a gently shaded face.
+void tile_bevel(SDL_Surface* s, rgb c, int x, int y) {
+    constexpr int B = 4;
+    for (int j = 0; j < 30; ++j)
+        for (int i = 0; i < 30; ++i) {
+            const int dl = i, dt = j, dr = 29 - i, db = 29 - j;
+            const int m = std::min({dl, dt, dr, db});
+            rgb p;
+            if (m >= B) {
+                p = mix(lighter(c, 0.12), darker(c, 0.12), (i + j) / 58.0);
+            } else if (dt == m && dt <= dr) {
+                p = lighter(c, 0.55);
+            } else if (dl == m && dl <= db) {
+                p = lighter(c, 0.32);
+            } else if (db == m) {
+                p = darker(c, 0.5);
+            } else {
+                p = darker(c, 0.35);
+            }
+            if (m == 0) p = darker(p, 0.25);
+            put_px(s, x + i, y + j, p);
+        }
+}
+
+// Glossy: a rounded jewel with a vertical gradient, a white gloss on the upper half and a
+// bright spot.
+void tile_glossy(SDL_Surface* s, rgb c, int x, int y) {
+    constexpr int F = 4; // supersampling
+    for (int j = 0; j < 30; ++j)
+        for (int i = 0; i < 30; ++i) {
+            double r = 0, g = 0, b = 0;
+            for (int sj = 0; sj < F; ++sj)
+                for (int si = 0; si < F; ++si) {
+                    const double px = i + (si + 0.5) / F, py = j + (sj + 0.5) / F;
+                    // rounded square 1..29 with radius 6
+                    const double qx = std::fabs(px - 15) - (14 - 6), qy = std::fabs(py - 15) - 8;
+                    const double d = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) +
+                                     std::min(std::max(qx, qy), 0.0) - 6;
+                    rgb p{0, 0, 0};
+                    if (d < 0) {
+                        p = mix(lighter(c, 0.3), darker(c, 0.18), (py - 1) / 28);
+                        if (d > -1.6) p = darker(c, 0.5); // rim
+                        // gloss: an ellipse over the upper half
+                        const double ex = (px - 15) / 12, ey = (py - 9.5) / 7.5;
+                        const double e = ex * ex + ey * ey;
+                        if (e < 1 && d < -1.6) p = mix(p, rgb{255, 255, 255}, 0.45 * (1 - e));
+                        // glow of the lower half
+                        const double gx = (px - 15) / 10, gy = (py - 25) / 4;
+                        const double h = gx * gx + gy * gy;
+                        if (h < 1 && d < -1.6) p = mix(p, lighter(c, 0.35), 0.5 * (1 - h));
+                        if (std::hypot(px - 9, py - 7) < 2.2) p = {255, 255, 255};
+                    }
+                    r += p.r;
+                    g += p.g;
+                    b += p.b;
+                }
+            const double n = F * F;
+            put_px(s, x + i, y + j,
+                   {static_cast<Uint8>(std::lround(r / n)), static_cast<Uint8>(std::lround(g / n)),
+                    static_cast<Uint8>(std::lround(b / n))});
+        }
+}
+
+} // namespace
+
+void draw_tile(SDL_Surface* s, int style, int type, int x, int y) {
+    const rgb c = PIC_PIECE_COLOURS[static_cast<size_t>(type) % PIC_PIECE_COLOURS.size()];
+    if (style == 0)
+        tile_flat(s, c, x, y);
+    else if (style == 1)
+        tile_bevel(s, c, x, y);
+    else
+        tile_glossy(s, c, x, y);
+}
+
+bool write_skins(const std::string& dir) {
+    for (int style = 0; style < 3; ++style) {
+        surface_ptr s = new_canvas(210, 30);
+        if (!s) return false;
+        for (int t = 0; t < 7; ++t)
+            draw_tile(s.get(), style, t, 30 * t, 0);
+        if (!save_bmp(s.get(), dir + "/skin" + std::to_string(style) + ".bmp")) return false;
+    }
+    return true;
+}
+
+bool write_icon(const std::string& dir) {
+    // drawn at three times the size, then shrunk
+    surface_ptr big = new_canvas(96, 96);
+    if (!big) return false;
+    panel_style st = theme_panel();
+    st.radius = 16;
+    st.edge = 4;
+    st.glow = 0;
+    panel(big.get(), 0, 0, 96, 96, st);
+    constexpr std::array<std::pair<int, int>, 4> cells{{{1, 0}, {0, 1}, {1, 1}, {2, 1}}};
+    for (auto [cx, cy] : cells)
+        draw_tile(big.get(), 2, 0, 3 + 30 * cx, 18 + 30 * cy);
+    surface_ptr s = downsample(big.get(), 3);
+    return s && save_bmp(s.get(), dir + "/icone.bmp");
+}
+
+bool write_marker(const std::string& dir) {
+    constexpr int F = 4, N = PIC_MARKER_SIZE;
+    surface_ptr big = new_canvas(N * F, N * F);
+    if (!big) return false;
+    auto poly = [&](std::array<double, 8> pts, rgb c) {
+        Sint16 vx[4], vy[4];
+        for (int k = 0; k < 4; ++k) {
+            vx[k] = static_cast<Sint16>(std::lround(pts[2 * k] * F));
+            vy[k] = static_cast<Sint16>(std::lround(pts[2 * k + 1] * F));
+        }
+        filledPolygonRGBA(big.get(), vx, vy, 4, c.r, c.g, c.b, 255);
+    };
+    // a dark outline, then the arrow head in pure white as a mask for the shading
+    poly({1.5, 1.0, 35.5, 18.0, 1.5, 35.0, 9.0, 18.0}, {70, 36, 4});
+    poly({4.5, 5.0, 31.5, 18.0, 4.5, 31.0, 11.5, 18.0}, {255, 255, 255});
+    for (int y = 0; y < N * F; ++y)
+        for (int x = 0; x < N * F; ++x) {
+            const rgb p = get_px(big.get(), x, y);
+            if (p.r != 255 || p.g != 255 || p.b != 255) continue;
+            const double t = static_cast<double>(y) / (N * F);
+            rgb c = mix(theme::GOLD_TOP, theme::GOLD_BOTTOM, t);
+            if (y >= 18 * F) c = darker(c, 0.22); // lower facet in shadow
+            const double u = static_cast<double>(x) / (N * F);
+            c = mix(c, rgb{255, 255, 255}, 0.25 * (1 - u)); // light from the left
+            put_px(big.get(), x, y, c);
+        }
+    surface_ptr s = downsample(big.get(), F);
+    if (!s) return false;
+    // black becomes the colour key; no drawn pixel may equal the key by chance
+    for (int y = 0; y < N; ++y)
+        for (int x = 0; x < N; ++x) {
+            const rgb p = get_px(s.get(), x, y);
+            if (p.r == 0 && p.g == 0 && p.b == 0)
+                put_px(s.get(), x, y, PIC_KEY);
+            else if (p.r == PIC_KEY.r && p.g == PIC_KEY.g && p.b == PIC_KEY.b)
+                put_px(s.get(), x, y, {126, 125, 125});
+        }
+    return save_bmp(s.get(), dir + "/select.bmp");
+}
+
+namespace {
+
+// The small framed tile behind both device pictures, drawn at factor F.
+void device_tile(SDL_Surface* big, int F) {
+    panel_style st = theme_panel();
+    st.radius = 6 * F;
+    st.edge = 2 * F;
+    st.glow = 0;
+    st.fill_top = {34, 46, 96};
+    st.fill_bottom = {12, 16, 44};
+    panel(big, 0, 0, big->w, big->h, st);
+}
+
+bool write_keyboard(const std::string& dir) {
+    constexpr int F = 4;
+    surface_ptr big = new_canvas(45 * F, 40 * F);
+    if (!big) return false;
+    device_tile(big.get(), F);
+    SDL_Surface* b = big.get();
+    // cable
+    thickLineRGBA(b, 22 * F, 6 * F, 22 * F, 12 * F, 2 * F, 150, 160, 180, 255);
+    // body
+    roundedBoxRGBA(b, 4 * F, 12 * F, 41 * F, 33 * F, 3 * F, 40, 44, 56, 255);
+    roundedBoxRGBA(b, 5 * F, 13 * F, 40 * F, 32 * F, 3 * F, 206, 212, 226, 255);
+    // three rows of keys and a space bar
+    for (int row = 0; row < 3; ++row)
+        for (int k = 0; k < 8 - (row == 2); ++k) {
+            const int kx = (7 + row * 2 + k * 4) * F, ky = (15 + row * 4) * F;
+            boxRGBA(b, kx, ky, kx + 3 * F - 2, ky + 3 * F - 2, 70, 78, 100, 255);
+            boxRGBA(b, kx, ky, kx + 3 * F - 2, ky + F / 2, 120, 130, 156, 255);
+        }
+    boxRGBA(b, 13 * F, 27 * F, 32 * F, 30 * F - 2, 70, 78, 100, 255);
+    surface_ptr s = downsample(b, F);
+    return s && save_jpeg(s.get(), dir + "/clavier.jpeg", 95);
+}
+
+bool write_joystick(const std::string& dir) {
+    constexpr int F = 4;
+    surface_ptr big = new_canvas(45 * F, 40 * F);
+    if (!big) return false;
+    device_tile(big.get(), F);
+    SDL_Surface* b = big.get();
+    // base
+    filledEllipseRGBA(b, 22 * F, 31 * F, 16 * F, 6 * F, 30, 32, 40, 255);
+    filledEllipseRGBA(b, 22 * F, 30 * F, 15 * F, 5 * F, 90, 96, 112, 255);
+    filledEllipseRGBA(b, 22 * F, 29 * F, 12 * F, 3 * F, 130, 138, 156, 255);
+    // stick
+    thickLineRGBA(b, 22 * F, 29 * F, 24 * F, 12 * F, 3 * F, 40, 42, 50, 255);
+    thickLineRGBA(b, 22 * F, 29 * F, 24 * F, 12 * F, F, 150, 156, 170, 255);
+    // ball with a highlight
+    filledCircleRGBA(b, 24 * F, 10 * F, 6 * F, 150, 20, 24, 255);
+    filledCircleRGBA(b, 24 * F, 10 * F, 5 * F, 230, 44, 50, 255);
+    filledCircleRGBA(b, 22 * F, 8 * F, 2 * F, 255, 190, 190, 255);
+    // fire button
+    filledEllipseRGBA(b, 11 * F, 28 * F, 3 * F, 2 * F, 240, 200, 40, 255);
+    surface_ptr s = downsample(b, F);
+    return s && save_jpeg(s.get(), dir + "/joystick.jpeg", 95);
+}
+
+} // namespace
+
+bool write_devices(const std::string& dir) {
+    return write_keyboard(dir) && write_joystick(dir);
+}
