@@ -88,5 +88,6 @@ void setup_game_ctx(game_ctx& ctx) {
     } else {
         ctl.joysticks.reset();
         ctl.device = CTX_DEVICE_KEYBOARD;
+        ctl.joystick_index = 0;
     }
 }

@@ -1,0 +1,126 @@
+#include "store/settings.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+
+#include "app/game_ctx.h"
+#include "input/input.h"
+
+namespace {
+
+constexpr const char* SETTINGS_PATH = "data/control.dat";
+constexpr const char* SETTINGS_TMP_PATH = "data/control.dat.tmp";
+constexpr const char* SETTINGS_OPEN_ERROR = "Err ouverture de control.dat";
+constexpr int SETTINGS_COUNT = 8;
+
+// Inclusive range of each value on the line, in file order.
+struct settings_range {
+    int64_t lo;
+    int64_t hi;
+};
+constexpr std::array<settings_range, SETTINGS_COUNT> SETTINGS_RANGES{{
+    {0, 1},                   // device
+    {INT32_MIN, INT32_MAX},   // joystick index: start-up checks it against the joysticks
+    {0, INT32_MAX},           // button right
+    {0, INT32_MAX},           // button left
+    {0, INPUT_KEY_COUNT - 1}, // key right
+    {0, INPUT_KEY_COUNT - 1}, // key left
+    {0, 2},                   // skin
+    {0, 5},                   // tune
+}};
+
+// Reads one decimal integer the way "%d" does: leading white space, an optional sign, digits.
+// Returns false when no number stands there (reading ends). Very long numbers saturate far
+// beyond the 32-bit range, so they fall outside every range instead of overflowing.
+bool read_number(std::FILE* f, int64_t& out) {
+    int c = std::getc(f);
+    while (c != EOF && std::isspace(c))
+        c = std::getc(f);
+    bool negative = false;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        c = std::getc(f);
+    }
+    if (c == EOF || !std::isdigit(c)) return false;
+    constexpr int64_t LIMIT = INT64_MAX / 10 - 1;
+    int64_t value = 0;
+    while (c != EOF && std::isdigit(c)) {
+        if (value < LIMIT) value = value * 10 + (c - '0');
+        c = std::getc(f);
+    }
+    if (c != EOF) std::ungetc(c, f);
+    out = negative ? -value : value;
+    return true;
+}
+
+std::array<int32_t*, SETTINGS_COUNT> fields_of(game_ctx& ctx) {
+    controls_cfg& c = *ctx.controls;
+    options_cfg& o = *ctx.options;
+    return {&c.device,    &c.joystick_index, &c.button_right, &c.button_left,
+            &c.key_right, &c.key_left,       &o.skin,         &o.tune};
+}
+
+std::array<int32_t, SETTINGS_COUNT> default_values() {
+    controls_cfg c{};
+    options_cfg o{};
+    default_controls(c);
+    default_options(o);
+    return {c.device,    c.joystick_index, c.button_right, c.button_left,
+            c.key_right, c.key_left,       o.skin,         o.tune};
+}
+
+// Writes the line to path and closes it; false when it does not open or on any write, flush
+// or close error (a file it created is then removed).
+bool write_line(const char* path, const game_ctx& ctx) {
+    std::FILE* f = std::fopen(path, "w");
+    if (!f) return false;
+    const controls_cfg& c = *ctx.controls;
+    const options_cfg& o = *ctx.options;
+    bool ok =
+        std::fprintf(f, "%d %d %d %d %d %d %d %d\n", c.device, c.joystick_index, c.button_right,
+                     c.button_left, c.key_right, c.key_left, o.skin, o.tune) > 0;
+    ok = ok && std::fflush(f) == 0;
+    // On disk before it replaces the old file; a file system that cannot sync is no error.
+    if (ok && fsync(fileno(f)) != 0 && errno != EINVAL) ok = false;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) std::remove(path);
+    return ok;
+}
+
+} // namespace
+
+int load_controls(game_ctx& ctx) {
+    std::FILE* f = std::fopen(SETTINGS_PATH, "r");
+    if (!f) {
+        std::puts(SETTINGS_OPEN_ERROR);
+        return 0;
+    }
+    const auto fields = fields_of(ctx);
+    const auto defaults = default_values();
+    // Values stop at the first text that is not a number; the fields after it keep what they
+    // held. A value outside its range takes its default.
+    for (int i = 0; i < SETTINGS_COUNT; ++i) {
+        int64_t v = 0;
+        if (!read_number(f, v)) break;
+        const settings_range r = SETTINGS_RANGES[i];
+        *fields[i] = (v >= r.lo && v <= r.hi) ? static_cast<int32_t>(v) : defaults[i];
+    }
+    std::fclose(f);
+    return 1;
+}
+
+int save_controls(const game_ctx& ctx) {
+    // The new line goes to a file beside the old one, which it replaces only when complete.
+    bool ok = write_line(SETTINGS_TMP_PATH, ctx);
+    if (ok && std::rename(SETTINGS_TMP_PATH, SETTINGS_PATH) != 0) {
+        std::remove(SETTINGS_TMP_PATH);
+        ok = false;
+    }
+    if (!ok) std::puts(SETTINGS_OPEN_ERROR);
+    return ok ? 1 : 0;
+}

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Start-up and orderly shutdown of the real program, in a scratch copy of the play folder:
+#  - without a settings file: both messages in order, exit code 0, the defaults written back;
+#  - with a file that chooses a joystick that is not there: the keyboard is written back;
+#  - under Xvfb: the window "Quelbo_KV" is 540x600, and the key 4 leaves the program.
+# Usage: bash run_startup.sh <run_dir>
+set -u
+
+run_dir=$(cd "${1:?usage: run_startup.sh <run_dir>}" && pwd)
+bin=$run_dir/quelbo_kv
+[ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+
+tmp=$(mktemp -d /tmp/quelbo-startup-XXXXXX)
+xvfb_pid=
+prog_pid=
+cleanup() {
+    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# make_play <dir>: the data folders linked from the run directory and an empty data/.
+make_play() {
+    mkdir -p "$1/data"
+    for sub in pics font sounds; do ln -s "$run_dir/$sub" "$1/$sub"; done
+}
+
+# wait_exit <pid> <seconds>: waits for the program to end; kills it after the delay.
+# Sets status to its exit code (or 124 when it had to be killed).
+wait_exit() {
+    local pid=$1 limit=$(($2 * 20)) i
+    for ((i = 0; i < limit; i++)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -KILL "$pid"
+        wait "$pid" 2>/dev/null
+        status=124
+    else
+        wait "$pid"
+        status=$?
+    fi
+    prog_pid=
+}
+
+# start_and_term <dir>: runs the program under the dummy drivers and, once the multimedia
+# layer has turned SIGTERM into a quit request (its handler is installed), sends SIGTERM.
+# The menu answers the quit request by leaving through the orderly shutdown.
+start_and_term() {
+    local dir=$1 i mask ready=0
+    (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+    prog_pid=$!
+    for ((i = 0; i < 200; i++)); do
+        if [ "$(readlink "/proc/$prog_pid/exe" 2>/dev/null)" = "$(readlink -f "$bin")" ]; then
+            mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$prog_pid/status" 2>/dev/null)
+            if [ -n "$mask" ] && (((0x$mask & 0x4000) != 0)); then
+                ready=1
+                break
+            fi
+        fi
+        kill -0 "$prog_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    [ "$ready" = 1 ] || fail "$dir: the program never became ready for SIGTERM"
+    sleep 0.5 # let it reach the menu loop
+    kill -TERM "$prog_pid" 2>/dev/null
+    wait_exit "$prog_pid" 20
+}
+
+expect_file() { # expect_file <file> <exact content>
+    if [ "$(cat "$1" 2>/dev/null; echo .)" != "$2." ]; then
+        fail "$1 holds '$(cat "$1" 2>/dev/null)', expected '$2'"
+    fi
+}
+
+# 1. No settings file.
+d=$tmp/nofile
+make_play "$d"
+start_and_term "$d"
+[ "$status" = 0 ] || fail "no settings file: exit code $status"
+out=$d/stdout.txt
+open_line=$(grep -nx 'Err ouverture de control.dat' "$out" | cut -d: -f1)
+defaults_line=$(grep -nx 'Err initialisation des controles, application des parametres par defaut' \
+    "$out" | cut -d: -f1)
+if [ "$(echo "$open_line" | wc -w)" != 1 ] || [ "$(echo "$defaults_line" | wc -w)" != 1 ]; then
+    fail "no settings file: expected each message once, stdout was: $(cat "$out")"
+elif [ "$open_line" -ge "$defaults_line" ]; then
+    fail "no settings file: messages out of order: $(cat "$out")"
+fi
+expect_file "$d/data/control.dat" $'0 0 0 1 119 113 0 0\n'
+[ -e "$d/data/control.dat.tmp" ] && fail "no settings file: temporary file left behind"
+
+# 2. The file chooses a joystick, none is present: the keyboard and index 0 are written back.
+d=$tmp/joystick
+make_play "$d"
+printf '1 5 2 3 97 98 1 2' >"$d/data/control.dat"
+start_and_term "$d"
+[ "$status" = 0 ] || fail "joystick file: exit code $status"
+if grep -q 'Err' "$d/stdout.txt"; then fail "joystick file: unexpected output: $(cat "$d/stdout.txt")"; fi
+expect_file "$d/data/control.dat" $'0 0 2 3 97 98 1 2\n'
+
+# 3. A real window under Xvfb; the key 4 leaves through the menu.
+d=$tmp/window
+make_play "$d"
+exec 3>"$tmp/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+display=
+for ((i = 0; i < 100; i++)); do
+    display=$(head -n1 "$tmp/display" 2>/dev/null)
+    [ -n "$display" ] && break
+    sleep 0.05
+done
+if [ -z "$display" ]; then
+    fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+else
+    export DISPLAY=:$display
+    (cd "$d" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+    prog_pid=$!
+    wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
+    if [ -z "$wid" ]; then
+        fail "window: no window named Quelbo_KV"
+    else
+        geometry=$(xdotool getwindowgeometry "$wid" | awk '/Geometry:/ {print $2}')
+        [ "$geometry" = 540x600 ] || fail "window: geometry $geometry, expected 540x600"
+        # Key 4 until the program ends (the first press may come before the menu runs).
+        for ((i = 0; i < 20; i++)); do
+            kill -0 "$prog_pid" 2>/dev/null || break
+            xdotool windowfocus "$wid" 2>/dev/null
+            xdotool key 4 2>/dev/null
+            sleep 0.5
+        done
+    fi
+    wait_exit "$prog_pid" 10
+    [ "$status" = 0 ] || fail "window: exit code $status"
+    expect_file "$d/data/control.dat" $'0 0 0 1 119 113 0 0\n'
+fi
+
+if [ "$failures" != 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all start-up checks passed"
