@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# One whole game in a real window under Xvfb, played with xdotool: "1" in the menu, Down held
+# so the pieces pile up in the middle until the game is over, three times Up and Return in
+# the new-record screen (name "daa"), then "4" in the menu. Checks the exit code and that
+# data/scores.dat holds ten lines, the new one first and the default lines after it.
+# A picture of the play screen is kept in $QUELBO_SHOT (default /tmp/quelbo-play.png).
+# Usage: bash run_window_game.sh <run_dir>
+set -u
+
+run_dir=$(cd "${1:?usage: run_window_game.sh <run_dir>}" && pwd)
+bin=$run_dir/quelbo_kv
+shot=${QUELBO_SHOT:-/tmp/quelbo-play.png}
+[ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+for tool in Xvfb xdotool import; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+tmp=$(mktemp -d /tmp/quelbo-window-game-XXXXXX)
+xvfb_pid=
+prog_pid=
+down_held=0
+cleanup() {
+    [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null
+    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$tmp/play/stdout.txt" ] && echo "program output: $(cat "$tmp/play/stdout.txt")"
+    exit 1
+}
+
+# The play folder: data folders linked from the run directory, an empty data/.
+play=$tmp/play
+mkdir -p "$play/data"
+for sub in pics font sounds; do ln -s "$run_dir/$sub" "$play/$sub"; done
+
+# Xvfb on a display it picks itself.
+exec 3>"$tmp/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+display=
+for ((i = 0; i < 100; i++)); do
+    display=$(head -n1 "$tmp/display" 2>/dev/null)
+    [ -n "$display" ] && break
+    sleep 0.05
+done
+[ -n "$display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+export DISPLAY=:$display
+
+(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+prog_pid=$!
+wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
+[ -n "$wid" ] || fail "no window named Quelbo_KV"
+
+# pixel <x> <y>: the window's pixel as "r g b" (0..255).
+pixel() {
+    import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
+}
+# The play screen shows the golden label of the preview box at (437, 52).
+on_play_screen() {
+    local r g b
+    read -r r g b <<<"$(pixel 437 52)"
+    [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$g" -gt 140 ] && [ "$b" -lt 120 ]
+}
+# The menu shows its golden picture at (345, 100), where the play screen is black.
+on_menu() {
+    local r g b
+    read -r r g b <<<"$(pixel 345 100)"
+    [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$b" -lt 140 ]
+}
+alive() { kill -0 "$prog_pid" 2>/dev/null; }
+
+# 1. The menu's first entry (pressed again until the play screen shows).
+for ((i = 0; i < 40; i++)); do
+    alive || fail "the program ended in the menu"
+    on_play_screen && break
+    xdotool windowfocus "$wid" 2>/dev/null
+    on_menu && xdotool key 1 2>/dev/null
+    sleep 0.25
+done
+on_play_screen || fail "the play screen did not come"
+
+# 2. Down held: every piece drops straight into the middle until one rests at the top.
+xdotool windowfocus "$wid" 2>/dev/null
+xdotool keydown Down
+down_held=1
+sleep 8
+import -window "$wid" "$shot" || fail "no screenshot"
+for ((i = 0; i < 240; i++)); do
+    alive || fail "the program ended during the game"
+    on_play_screen || break
+    sleep 0.5
+done
+on_play_screen && fail "the game did not end within two minutes"
+xdotool keyup Down
+down_held=0
+
+# 3. The new-record screen: keys pressed during its animation wait in the queue.
+sleep 1
+for key in Up Up Up Return; do
+    xdotool windowfocus "$wid" 2>/dev/null
+    xdotool key "$key"
+    sleep 0.2
+done
+
+# 4. Back in the menu, "4" leaves.
+for ((i = 0; i < 60; i++)); do
+    alive || break
+    if on_menu; then
+        xdotool windowfocus "$wid" 2>/dev/null
+        xdotool key 4
+    fi
+    sleep 0.5
+done
+for ((i = 0; i < 100; i++)); do
+    alive || break
+    sleep 0.1
+done
+alive && fail "the program did not end after 4 in the menu"
+wait "$prog_pid"
+status=$?
+prog_pid=
+[ "$status" = 0 ] || fail "exit code $status"
+
+# 5. The saved table: the new line first, then the default lines but the last.
+scores=$play/data/scores.dat
+[ -f "$scores" ] || fail "no data/scores.dat"
+[ "$(wc -l <"$scores")" = 10 ] || fail "data/scores.dat has $(wc -l <"$scores") lines: $(cat "$scores")"
+first=$(head -n1 "$scores")
+[[ "$first" =~ ^daa\ ([0-9]+)$ ]] || fail "first line is '$first', expected 'daa <score>'"
+score=${BASH_REMATCH[1]}
+[ "$score" -gt 90 ] || fail "score $score does not beat the default table"
+expected_rest=$(for s in 90 80 70 60 50 40 30 20 10; do echo "aaa $s"; done)
+[ "$(tail -n +2 "$scores")" = "$expected_rest" ] || fail "lines 2..10: $(tail -n +2 "$scores")"
+
+echo "window game passed: score $score, play screen picture in $shot"
