@@ -10,6 +10,8 @@ void new_game_ctx(game_ctx& ctx) {
     ctx.options = std::make_unique<options_cfg>();
     ctx.scores = std::make_unique<score_table>();
     ctx.controls = std::make_unique<controls_cfg>();
+    // The table holds well-formed lines even before its first load.
+    default_scores(*ctx.scores);
 }
 
 void free_game_ctx(game_ctx& ctx) {
@@ -42,7 +44,8 @@ int open_joysticks(controls_cfg& ctl) {
         std::puts("Err reservation memoire");
         return 0;
     }
-    for (int i = 0; i < SDL_NumJoysticks() && i < n; ++i) ctl.joysticks[i] = SDL_JoystickOpen(i);
+    for (int i = 0; i < SDL_NumJoysticks() && i < n; ++i)
+        ctl.joysticks[i] = SDL_JoystickOpen(i);
     return 1;
 }
 

@@ -4,16 +4,17 @@
 #include <cstdio>
 
 constexpr int SCORE_LINES = 10;
-constexpr int SCORE_SLOT = 20;   // characters per line, terminator included
-constexpr int SCORE_OUT = -2;    // rank: below the last line
-constexpr int SCORE_AFTER = 10;  // rank: equal to the last line, comes after it
+constexpr int SCORE_SLOT = 20;  // characters per line, terminator included
+constexpr int SCORE_OUT = -2;   // rank: below the last line
+constexpr int SCORE_AFTER = 10; // rank: equal to the last line, comes after it
 
 struct score_table {
     std::array<std::array<char, SCORE_SLOT>, SCORE_LINES> lines;
 };
 
 // Reads the file into the table. Returns 1 when it opened and was read, 0 when it could not be
-// opened (message printed, table untouched). Slots the file does not reach keep their text.
+// opened (message printed, table untouched). Slots the file does not reach take the default
+// table's line, so every slot holds a well-formed line.
 int load_scores(score_table& table);
 // Leaves f at the start of its line n (counted from the start); at the end when it is shorter.
 void seek_line(FILE* f, int n);
@@ -23,9 +24,11 @@ int save_scores(const score_table& table);
 // Fills the table with aaa 90 down to aaa 0. Always returns 1.
 int default_scores(score_table& table);
 // Score of the text that starts at a line's fifth character, read within room characters.
-// Text shorter than two characters gives 0; a trailing "\r\n" counts as the line end.
+// The line end ("\n" or "\r\n") is skipped, an empty text gives 0, and the value saturates
+// within the int range instead of overflowing.
 int line_score(const char* text, std::size_t room);
 // Place of a new score: 0..9, SCORE_AFTER when it equals the last line, SCORE_OUT below it.
+// A line shorter than five characters counts as a score of 0.
 int score_rank(int score, const score_table& table);
 // Moves lines place..8 down one and writes "name score\n" at place (0..9; others do nothing).
 void insert_score(score_table& table, const char* name, int place, int score);

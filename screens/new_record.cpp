@@ -1,0 +1,212 @@
+#include "screens/new_record.h"
+
+#include <SDL_rotozoom.h>
+#include <SDL_ttf.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "app/audio.h"
+#include "app/clock.h"
+#include "app/game_ctx.h"
+#include "app/sdl_owner.h"
+#include "store/scores.h"
+
+namespace {
+
+constexpr int RECORD_FONT_SIZE = 40;
+constexpr int RECORD_REPEAT_DELAY = 1000;
+constexpr int RECORD_REPEAT_INTERVAL = 200;
+constexpr float RECORD_ZOOM_START = 0.01f;
+constexpr float RECORD_ZOOM_STEP = 0.01f;
+constexpr float RECORD_ZOOM_LAST = 0.73f;
+constexpr double RECORD_TURN_PER_ZOOM = 1000.0;
+constexpr double RECORD_FINAL_ZOOM = 0.75;
+constexpr uint32_t RECORD_FRAME_MS = 20;
+constexpr uint32_t RECORD_PAUSE_MS = 2000;
+constexpr uint32_t RECORD_MARK_MS = 500;
+constexpr uint32_t RECORD_CYCLE_MS = 1000;
+constexpr int RECORD_NAME_LEN = 3;
+constexpr SDL_Rect RECORD_RANK_AT = {20, 5, 0, 0};
+constexpr SDL_Rect RECORD_NAME_AT = {250, 100, 0, 0};
+constexpr SDL_Color RECORD_WHITE = {255, 255, 255, 0};
+
+struct sample_deleter {
+    void operator()(FSOUND_SAMPLE* s) const { FSOUND_Sample_Free(s); }
+};
+using sample_ptr = std::unique_ptr<FSOUND_SAMPLE, sample_deleter>;
+
+// The name being entered: the true letter at the cursor is kept apart while the mark shows.
+struct name_entry {
+    char name[RECORD_NAME_LEN + 1] = {'a', 'a', 'a', '\0'};
+    int cursor = 0;
+    char current = 'a';
+    bool mark_shown = false;
+};
+
+void blit_at(SDL_Surface* pic, SDL_Surface* screen, SDL_Rect at) {
+    // The blit clips the rectangle it is given, so it works on a copy.
+    SDL_BlitSurface(pic, nullptr, screen, &at);
+}
+
+void clear_screen(SDL_Surface* screen) {
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+}
+
+// Handles one key of the entry; returns true for Enter.
+bool take_key(name_entry& e, SDLKey sym) {
+    switch (sym) {
+    case SDLK_UP:
+        if (e.current != 'z') ++e.current;
+        e.name[e.cursor] = e.current;
+        return false;
+    case SDLK_DOWN:
+        if (e.current != 'a') --e.current;
+        e.name[e.cursor] = e.current;
+        return false;
+    case SDLK_RIGHT:
+        e.name[e.cursor] = e.current;
+        if (e.cursor < RECORD_NAME_LEN - 1) e.current = e.name[++e.cursor];
+        return false;
+    case SDLK_LEFT:
+        e.name[e.cursor] = e.current;
+        if (e.cursor > 0) e.current = e.name[--e.cursor];
+        return false;
+    case SDLK_RETURN:
+        e.name[e.cursor] = e.current;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The cursor mark shows for the first half of each cycle.
+void blink_step(name_entry& e, uint32_t& blink_start) {
+    const uint32_t now = clock_ticks();
+    if (now < blink_start + RECORD_MARK_MS) {
+        if (!e.mark_shown) {
+            e.current = e.name[e.cursor];
+            e.name[e.cursor] = '_';
+            e.mark_shown = true;
+        }
+    } else {
+        e.name[e.cursor] = e.current;
+        e.mark_shown = false;
+        if (now >= blink_start + RECORD_CYCLE_MS) blink_start = clock_ticks();
+    }
+}
+
+// The growing, turning cup; returns the top-left corner of the last frame's picture.
+SDL_Rect cup_animation(SDL_Surface* screen, SDL_Surface* cup) {
+    SDL_Rect at = {0, 0, 0, 0};
+    float zoom = RECORD_ZOOM_START;
+    double angle = 0.0;
+    while (zoom <= RECORD_ZOOM_LAST) {
+        clear_screen(screen);
+        surface_ptr frame(cup ? rotozoomSurface(cup, angle, zoom, SMOOTHING_OFF) : nullptr);
+        if (frame) {
+            at.x = static_cast<Sint16>(screen->w / 2 - frame->w / 2);
+            at.y = static_cast<Sint16>(screen->h / 2 - frame->h / 2);
+            blit_at(frame.get(), screen, at);
+        }
+        SDL_Flip(screen);
+        frame.reset();
+        angle = RECORD_TURN_PER_ZOOM * zoom;
+        clock_delay(RECORD_FRAME_MS);
+        zoom = zoom + RECORD_ZOOM_STEP;
+    }
+    return at;
+}
+
+} // namespace
+
+int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
+    score_table& table = *ctx.scores;
+    const int place = score_rank(score, table);
+    int result = 1;
+    bool done = false;
+    name_entry entry;
+    uint32_t blink_start = clock_ticks();
+
+    char place_text[48];
+    std::snprintf(place_text, sizeof place_text, "nouveau classement : %d", place + 1);
+
+    SDL_EnableKeyRepeat(RECORD_REPEAT_DELAY, RECORD_REPEAT_INTERVAL);
+
+    font_ptr font(TTF_OpenFont("font/comic.ttf", RECORD_FONT_SIZE));
+    if (!font) {
+        std::printf("Err / chargement de comic.ttf %s\n", TTF_GetError());
+        result = 0;
+        done = true;
+    }
+    surface_ptr cup = load_bmp("pics/cup.bmp");
+    if (!cup) {
+        done = true;
+        result = 0;
+        std::printf("Err / chargement de cup.bmp :%s", SDL_GetError());
+    }
+    sample_ptr applause(FSOUND_Sample_Load(FSOUND_FREE, "sounds/applause.wav", 0, 0, 0));
+    if (applause) {
+        FSOUND_PlaySound(FSOUND_FREE, applause.get());
+    } else {
+        const char* why = audio_error_text(FSOUND_GetError());
+        std::printf("Err / chargement de applause.wav :%s\n", why ? why : "");
+        done = true;
+        result = 0;
+    }
+
+    const SDL_Rect cup_at = cup_animation(screen, cup.get());
+
+    // The final cup goes over the last frame, which is not cleared.
+    surface_ptr final_cup;
+    if (cup) final_cup.reset(rotozoomSurface(cup.get(), 0.0, RECORD_FINAL_ZOOM, SMOOTHING_OFF));
+    if (final_cup) blit_at(final_cup.get(), screen, cup_at);
+    SDL_Flip(screen);
+    clock_delay(RECORD_PAUSE_MS);
+
+    while (!done) {
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+            if (ev.type == SDL_QUIT) {
+                done = true;
+                result = 0;
+            } else if (ev.type == SDL_KEYDOWN && take_key(entry, ev.key.keysym.sym)) {
+                done = true;
+            }
+        }
+
+        surface_ptr surf_nom(TTF_RenderText_Solid(font.get(), entry.name, RECORD_WHITE));
+        if (!surf_nom) {
+            std::printf("Erreur de cr\xe9"
+                        "ation de surf_nom :%s\n",
+                        TTF_GetError());
+            done = true;
+            result = 0;
+        }
+        surface_ptr surf_rank(TTF_RenderText_Solid(font.get(), place_text, RECORD_WHITE));
+        if (!surf_rank) {
+            std::printf("Erreur de cr\xe9"
+                        "ation de surf_rank :%s\n",
+                        TTF_GetError());
+            done = true;
+            result = 0;
+        }
+
+        blink_step(entry, blink_start);
+
+        clear_screen(screen);
+        if (final_cup) blit_at(final_cup.get(), screen, cup_at);
+        if (surf_rank) blit_at(surf_rank.get(), screen, RECORD_RANK_AT);
+        if (surf_nom) blit_at(surf_nom.get(), screen, RECORD_NAME_AT);
+        SDL_Flip(screen);
+        surf_nom.reset();
+        surf_rank.reset();
+        clock_delay(RECORD_FRAME_MS);
+    }
+
+    // The stored name holds the true letter at the cursor, never the mark.
+    entry.name[entry.cursor] = entry.current;
+    insert_score(table, entry.name, place, score);
+    return result;
+}
