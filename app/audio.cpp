@@ -1,0 +1,433 @@
+// Audio library: SDL's audio callback mixes the playing tracker songs (rendered by libopenmpt)
+// and the sample voices into one 16-bit stereo stream. Everything the callback reads is
+// changed only under SDL_LockAudio, so the callback never sees a half-made change or a
+// freed object.
+#include "app/audio.h"
+
+#include <SDL.h>
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct audio_song {
+    openmpt_module* mod = nullptr;
+    std::string title; // Latin-1, as the screens draw it
+    bool looping = false;
+    bool playing = false;
+};
+
+struct audio_sample {
+    std::vector<int16_t> data; // interleaved stereo at the output rate
+};
+
+namespace {
+
+constexpr int AUDIO_VOICES = 32;
+constexpr int AUDIO_CHUNK_FRAMES = 512;
+constexpr Uint16 AUDIO_DEVICE_FRAMES = 1024;
+
+struct audio_voice {
+    const audio_sample* sample = nullptr;
+    size_t pos = 0; // next int16 value of sample->data
+};
+
+struct audio_state {
+    bool open = false;
+    bool own_subsystem = false; // we started SDL's audio subsystem, so we stop it
+    int rate = 44100;
+    int error = FMOD_ERR_NONE;
+    std::vector<audio_song*> songs;
+    std::vector<audio_sample*> samples;
+    std::array<audio_voice, AUDIO_VOICES> voices{};
+};
+
+audio_state g_audio;
+
+constexpr std::array<const char*, 20> AUDIO_ERROR_TEXTS = {
+    "no default",
+    "Cannot call this command after FSOUND_Init. Call FSOUND_Close first.",
+    "This command failed because FSOUND_Init or FSOUND_SetOutput was not called",
+    "Error initializing output device.",
+    "Error initializing output device, the output device is already in use and cannot be reused",
+    "Playing the sound failed",
+    "Soundcard does not support the features needed for this soundsystem (16bit stereo output)",
+    "Error setting cooperative level for hardware",
+    "Error creating hardware sound buffer",
+    "File not found",
+    "Unknown file format",
+    "Error loading file",
+    "Not enough memory or resources",
+    "The version number of this file format is not supported",
+    "An invalid parameter was passed to this function",
+    "Tried to use an EAX command on a non EAX enabled channel or output",
+    "Failed to allocate a new channel",
+    "Recording is not supported on this machine",
+    "Windows Media Player not installed so cannot play wma or use internet streaming",
+    "An error occured trying to open the specified CD device",
+};
+
+// Mixes one chunk of at most AUDIO_CHUNK_FRAMES frames into out.
+void mix_chunk(int16_t* out, int frames) {
+    std::array<int32_t, AUDIO_CHUNK_FRAMES * 2> acc{};
+    std::array<int16_t, AUDIO_CHUNK_FRAMES * 2> part;
+    const int values = frames * 2;
+
+    for (audio_song* song : g_audio.songs) {
+        if (!song->playing) continue;
+        size_t got = openmpt_module_read_interleaved_stereo(
+            song->mod, g_audio.rate, static_cast<size_t>(frames), part.data());
+        for (size_t i = 0; i < got * 2; ++i)
+            acc[i] += part[i];
+        // Fewer frames than asked only happen at the end of the song.
+        if (got < static_cast<size_t>(frames)) song->playing = false;
+    }
+
+    for (audio_voice& v : g_audio.voices) {
+        if (!v.sample) continue;
+        const std::vector<int16_t>& d = v.sample->data;
+        size_t n = std::min(static_cast<size_t>(values), d.size() - v.pos);
+        for (size_t i = 0; i < n; ++i)
+            acc[i] += d[v.pos + i];
+        v.pos += n;
+        if (v.pos >= d.size()) v = audio_voice{};
+    }
+
+    for (int i = 0; i < values; ++i)
+        out[i] = static_cast<int16_t>(std::clamp<int32_t>(acc[i], INT16_MIN, INT16_MAX));
+}
+
+void audio_callback(void*, Uint8* stream, int len) {
+    std::array<int16_t, AUDIO_CHUNK_FRAMES * 2> chunk;
+    const int frame_bytes = 2 * static_cast<int>(sizeof(int16_t));
+    int frames = len / frame_bytes;
+    while (frames > 0) {
+        int n = std::min(frames, AUDIO_CHUNK_FRAMES);
+        mix_chunk(chunk.data(), n);
+        std::memcpy(stream, chunk.data(), static_cast<size_t>(n * frame_bytes));
+        stream += n * frame_bytes;
+        frames -= n;
+    }
+}
+
+// Opens the device in our exact format (SDL converts if the device differs) and starts it.
+bool open_output() {
+    SDL_AudioSpec want{};
+    want.freq = g_audio.rate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = AUDIO_DEVICE_FRAMES;
+    want.callback = audio_callback;
+    if (SDL_OpenAudio(&want, nullptr) < 0) return false;
+    SDL_PauseAudio(0);
+    return true;
+}
+
+// Reads a whole file; returns FMOD_ERR_NONE, FILE_NOTFOUND or FILE_BAD.
+int read_file(const char* name, std::vector<unsigned char>& data) {
+    std::FILE* f = std::fopen(name, "rb");
+    if (!f)
+        return (errno == ENOENT || errno == ENOTDIR) ? FMOD_ERR_FILE_NOTFOUND : FMOD_ERR_FILE_BAD;
+    std::array<unsigned char, 65536> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
+        data.insert(data.end(), buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(n));
+    bool bad = std::ferror(f) != 0;
+    std::fclose(f);
+    return bad ? FMOD_ERR_FILE_BAD : FMOD_ERR_NONE;
+}
+
+// The module library hands out UTF-8; the screens draw Latin-1. Other characters become '?'.
+std::string utf8_to_latin1(const char* s) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    while (*p) {
+        unsigned c = *p;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++p;
+            continue;
+        }
+        int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        unsigned code = c & (0x3Fu >> more);
+        ++p;
+        for (int i = 0; i < more && (*p & 0xC0) == 0x80; ++i, ++p)
+            code = (code << 6) | (*p & 0x3F);
+        out += code >= 0xA0 && code <= 0xFF ? static_cast<char>(code) : '?';
+    }
+    return out;
+}
+
+bool known_song(const audio_song* s) {
+    return std::find(g_audio.songs.begin(), g_audio.songs.end(), s) != g_audio.songs.end();
+}
+
+bool known_sample(const audio_sample* s) {
+    return std::find(g_audio.samples.begin(), g_audio.samples.end(), s) != g_audio.samples.end();
+}
+
+// Checks that the library is open and the song is one of ours; sets the error otherwise.
+bool usable_song(const audio_song* s) {
+    if (!g_audio.open) {
+        g_audio.error = FMOD_ERR_UNINITIALIZED;
+        return false;
+    }
+    if (!known_song(s)) {
+        g_audio.error = FMOD_ERR_INVALID_PARAM;
+        return false;
+    }
+    g_audio.error = FMOD_ERR_NONE;
+    return true;
+}
+
+void destroy_song(audio_song* s) {
+    openmpt_module_destroy(s->mod);
+    delete s;
+}
+
+} // namespace
+
+signed char FSOUND_Init(int mixrate, int, unsigned int) {
+    if (g_audio.open) {
+        g_audio.error = FMOD_ERR_BUSY;
+        return 0;
+    }
+    if (mixrate <= 0) {
+        g_audio.error = FMOD_ERR_INVALID_PARAM;
+        return 0;
+    }
+    g_audio.rate = mixrate;
+    g_audio.own_subsystem = false;
+    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
+        g_audio.own_subsystem = true;
+    bool ok = SDL_WasInit(SDL_INIT_AUDIO) && open_output();
+    if (!ok) {
+        // No usable sound device: play into a silent output so the game still runs.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+            ok = open_output();
+            if (ok)
+                std::puts("Audio / Pas de sortie son disponible, le jeu continue sans son");
+            else
+                SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+    }
+    if (!ok) {
+        g_audio.own_subsystem = false;
+        g_audio.error = FMOD_ERR_INIT;
+        return 0;
+    }
+    g_audio.open = true;
+    g_audio.error = FMOD_ERR_NONE;
+    return 1;
+}
+
+void FSOUND_Close() {
+    if (!g_audio.open) return;
+    SDL_CloseAudio(); // the callback has stopped for good once this returns
+    for (audio_song* s : g_audio.songs)
+        destroy_song(s);
+    for (audio_sample* s : g_audio.samples)
+        delete s;
+    g_audio.songs.clear();
+    g_audio.songs.shrink_to_fit();
+    g_audio.samples.clear();
+    g_audio.samples.shrink_to_fit();
+    g_audio.voices = {};
+    if (g_audio.own_subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    g_audio.own_subsystem = false;
+    g_audio.open = false;
+}
+
+int FSOUND_GetError() {
+    return g_audio.error;
+}
+
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
+    if (!g_audio.open) {
+        g_audio.error = FMOD_ERR_UNINITIALIZED;
+        return nullptr;
+    }
+    if (!name) {
+        g_audio.error = FMOD_ERR_INVALID_PARAM;
+        return nullptr;
+    }
+    std::vector<unsigned char> data;
+    if (int err = read_file(name, data)) {
+        g_audio.error = err;
+        return nullptr;
+    }
+    int oerr = OPENMPT_ERROR_OK;
+    openmpt_module* mod =
+        openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent,
+                                           nullptr, nullptr, nullptr, &oerr, nullptr, nullptr);
+    if (!mod) {
+        g_audio.error =
+            oerr == OPENMPT_ERROR_OUT_OF_MEMORY ? FMOD_ERR_MEMORY : FMOD_ERR_FILE_FORMAT;
+        return nullptr;
+    }
+    openmpt_module_ctl_set_text(mod, "play.at_end", "stop");
+    openmpt_module_set_repeat_count(mod, 0);
+
+    auto* song = new audio_song;
+    song->mod = mod;
+    if (const char* title = openmpt_module_get_metadata(mod, "title")) {
+        song->title = utf8_to_latin1(title);
+        openmpt_free_string(title);
+    }
+    SDL_LockAudio();
+    g_audio.songs.push_back(song);
+    SDL_UnlockAudio();
+    g_audio.error = FMOD_ERR_NONE;
+    return song;
+}
+
+signed char FMUSIC_SetLooping(FMUSIC_MODULE* mod, signed char looping) {
+    if (!mod || !usable_song(mod)) return 0;
+    SDL_LockAudio();
+    mod->looping = looping != 0;
+    openmpt_module_set_repeat_count(mod->mod, mod->looping ? -1 : 0);
+    SDL_UnlockAudio();
+    return 1;
+}
+
+signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod) {
+    if (!mod || !usable_song(mod)) return 0;
+    SDL_LockAudio();
+    openmpt_module_set_repeat_count(mod->mod, mod->looping ? -1 : 0);
+    openmpt_module_set_position_seconds(mod->mod, 0.0);
+    mod->playing = true;
+    SDL_UnlockAudio();
+    return 1;
+}
+
+const char* FMUSIC_GetName(FMUSIC_MODULE* mod) {
+    if (!mod || !usable_song(mod)) return nullptr;
+    return mod->title.c_str();
+}
+
+signed char FMUSIC_StopSong(FMUSIC_MODULE* mod) {
+    if (!mod || !usable_song(mod)) return 0;
+    SDL_LockAudio();
+    mod->playing = false;
+    SDL_UnlockAudio();
+    return 1;
+}
+
+signed char FMUSIC_FreeSong(FMUSIC_MODULE* mod) {
+    if (!mod || !usable_song(mod)) return 0;
+    SDL_LockAudio();
+    g_audio.songs.erase(std::find(g_audio.songs.begin(), g_audio.songs.end(), mod));
+    SDL_UnlockAudio();
+    destroy_song(mod);
+    return 1;
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int) {
+    if (!g_audio.open) {
+        g_audio.error = FMOD_ERR_UNINITIALIZED;
+        return nullptr;
+    }
+    if (!name) {
+        g_audio.error = FMOD_ERR_INVALID_PARAM;
+        return nullptr;
+    }
+    std::vector<unsigned char> file;
+    if (int err = read_file(name, file)) {
+        g_audio.error = err;
+        return nullptr;
+    }
+    SDL_AudioSpec wav_fmt{};
+    Uint8* wav = nullptr;
+    Uint32 wav_len = 0;
+    SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav_fmt, &wav, &wav_len)) {
+        g_audio.error = FMOD_ERR_FILE_FORMAT;
+        return nullptr;
+    }
+
+    SDL_AudioCVT cvt{};
+    int need = SDL_BuildAudioCVT(&cvt, wav_fmt.format, wav_fmt.channels, wav_fmt.freq, AUDIO_S16SYS,
+                                 2, g_audio.rate);
+    if (need < 0) {
+        SDL_FreeWAV(wav);
+        g_audio.error = FMOD_ERR_FILE_FORMAT;
+        return nullptr;
+    }
+    auto* sample = new audio_sample;
+    if (need == 0) {
+        sample->data.resize(wav_len / sizeof(int16_t));
+        std::memcpy(sample->data.data(), wav, sample->data.size() * sizeof(int16_t));
+    } else {
+        // The converter works in place and may need len_mult times the input size.
+        std::vector<Uint8> work(static_cast<size_t>(wav_len) * static_cast<size_t>(cvt.len_mult));
+        std::memcpy(work.data(), wav, wav_len);
+        cvt.buf = work.data();
+        cvt.len = static_cast<int>(wav_len);
+        if (SDL_ConvertAudio(&cvt) < 0) {
+            delete sample;
+            SDL_FreeWAV(wav);
+            g_audio.error = FMOD_ERR_FILE_FORMAT;
+            return nullptr;
+        }
+        sample->data.resize(static_cast<size_t>(cvt.len_cvt) / sizeof(int16_t));
+        std::memcpy(sample->data.data(), work.data(), sample->data.size() * sizeof(int16_t));
+    }
+    SDL_FreeWAV(wav);
+    // Whole frames only, so a voice always ends on a frame boundary.
+    sample->data.resize(sample->data.size() & ~size_t{1});
+
+    SDL_LockAudio();
+    g_audio.samples.push_back(sample);
+    SDL_UnlockAudio();
+    g_audio.error = FMOD_ERR_NONE;
+    return sample;
+}
+
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
+    if (!g_audio.open) {
+        g_audio.error = FMOD_ERR_UNINITIALIZED;
+        return -1;
+    }
+    if (!sample || !known_sample(sample) || channel < FSOUND_FREE || channel >= AUDIO_VOICES) {
+        g_audio.error = FMOD_ERR_INVALID_PARAM;
+        return -1;
+    }
+    SDL_LockAudio();
+    if (channel == FSOUND_FREE) {
+        for (int i = 0; i < AUDIO_VOICES; ++i) {
+            if (!g_audio.voices[static_cast<size_t>(i)].sample) {
+                channel = i;
+                break;
+            }
+        }
+    }
+    if (channel >= 0 && !sample->data.empty())
+        g_audio.voices[static_cast<size_t>(channel)] = audio_voice{sample, 0};
+    SDL_UnlockAudio();
+    g_audio.error = channel >= 0 ? FMOD_ERR_NONE : FMOD_ERR_CHANNEL_ALLOC;
+    return channel;
+}
+
+void FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
+    if (!sample || !g_audio.open || !known_sample(sample)) return;
+    SDL_LockAudio();
+    for (audio_voice& v : g_audio.voices)
+        if (v.sample == sample) v = audio_voice{};
+    g_audio.samples.erase(std::find(g_audio.samples.begin(), g_audio.samples.end(), sample));
+    SDL_UnlockAudio();
+    delete sample;
+}
+
+const char* audio_error_text(int code) {
+    if (code < 0 || code >= static_cast<int>(AUDIO_ERROR_TEXTS.size())) return nullptr;
+    return AUDIO_ERROR_TEXTS[static_cast<size_t>(code)];
+}
