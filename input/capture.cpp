@@ -1,0 +1,96 @@
+#include "input/capture.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+
+#include "app/clock.h"
+#include "app/game_ctx.h"
+#include "app/sdl_owner.h"
+
+namespace {
+
+constexpr int CAPTURE_FONT_SIZE = 20;
+constexpr Sint16 CAPTURE_BOX_X = 150;
+constexpr Sint16 CAPTURE_BOX_Y = 250;
+constexpr uint32_t CAPTURE_WAIT_MS = 10;
+
+constexpr int CAPTURE_CLOSED = -1;
+
+// Renders a prompt; prints the message (no line end) and gives null on failure.
+surface_ptr render_prompt(TTF_Font* font, const char* text) {
+    surface_ptr s(TTF_RenderText_Solid(font, text, SDL_Color{255, 255, 255, 0}));
+    if (!s)
+        std::printf("saisie_cfg / Err cr\xe9"
+                    "ation de surface :%s",
+                    SDL_GetError());
+    return s;
+}
+
+// Fills the prompt box black and draws the prompt in it; box takes the prompt's size.
+void show_prompt(SDL_Surface* screen, SDL_Surface* prompt, SDL_Rect& box) {
+    box = SDL_Rect{CAPTURE_BOX_X, CAPTURE_BOX_Y, static_cast<Uint16>(prompt->w),
+                   static_cast<Uint16>(prompt->h)};
+    SDL_Rect fill = box;
+    SDL_FillRect(screen, &fill, SDL_MapRGB(screen->format, 0, 0, 0));
+    SDL_Rect at = box;
+    SDL_BlitSurface(prompt, nullptr, screen, &at);
+    SDL_Flip(screen);
+}
+
+// Waits for the next key (keyboard) or button of the chosen joystick (joystick).
+// Returns its value, or CAPTURE_CLOSED on the window-close request.
+int wait_control(const edit_cfg& cfg) {
+    for (;;) {
+        SDL_Event e;
+        while (!SDL_PollEvent(&e))
+            clock_delay(CAPTURE_WAIT_MS);
+        if (e.type == SDL_QUIT) return CAPTURE_CLOSED;
+        if (cfg.device == CTX_DEVICE_KEYBOARD && e.type == SDL_KEYDOWN) return e.key.keysym.sym;
+        if (cfg.device == CTX_DEVICE_JOYSTICK && e.type == SDL_JOYBUTTONDOWN &&
+            e.jbutton.which == cfg.joystick_index)
+            return e.jbutton.button;
+    }
+}
+
+} // namespace
+
+int saisie_cfg(SDL_Surface* screen, edit_cfg& cfg) {
+    font_ptr font(TTF_OpenFont("font/comic.ttf", CAPTURE_FONT_SIZE));
+    if (!font) {
+        std::fputs("saisie_Cfg / Err ouverture comic.ttf", stdout);
+        SDL_Flip(screen);
+        return 0;
+    }
+    TTF_SetFontStyle(font.get(), TTF_STYLE_NORMAL);
+
+    surface_ptr prompt = render_prompt(font.get(), "appuyer sur droite");
+    if (!prompt) {
+        SDL_Flip(screen);
+        return 0;
+    }
+    SDL_Rect box{};
+    show_prompt(screen, prompt.get(), box);
+
+    const int right = wait_control(cfg);
+    if (right == CAPTURE_CLOSED) return 0;
+    if (cfg.device == CTX_DEVICE_KEYBOARD)
+        cfg.key_right = right;
+    else
+        cfg.button_right = right;
+
+    prompt.reset();
+    SDL_FillRect(screen, &box, SDL_MapRGB(screen->format, 0, 0, 0));
+    prompt = render_prompt(font.get(), "appuyer sur gauche");
+    if (!prompt) return 0;
+    show_prompt(screen, prompt.get(), box);
+
+    const int left = wait_control(cfg);
+    if (left == CAPTURE_CLOSED) return 0;
+    if (cfg.device == CTX_DEVICE_KEYBOARD)
+        cfg.key_left = left;
+    else
+        cfg.button_left = left;
+    return 1;
+}

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The options screen in a real window under Xvfb, driven with xdotool: "2" in the menu,
+# Down to the controls and Return, the keys a and z, Down to the skin and Right (skin 1),
+# Down to the music and Right (tune 1), Down twice to "Valider et quitter" and Return, then
+# "4" in the menu. Checks the exit code, data/control.dat == "0 0 0 1 97 122 1 1", and that
+# the tune chosen was heard: the sound written by the disk audio driver is not silent.
+# A picture of the options screen is kept in $QUELBO_SHOT (default /tmp/quelbo-options.png).
+# Usage: bash run_window_options.sh <run_dir>
+set -u
+
+run_dir=$(cd "${1:?usage: run_window_options.sh <run_dir>}" && pwd)
+bin=$run_dir/quelbo_kv
+shot=${QUELBO_SHOT:-/tmp/quelbo-options.png}
+[ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+for tool in Xvfb xdotool import od; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+tmp=$(mktemp -d /tmp/quelbo-window-options-XXXXXX)
+xvfb_pid=
+prog_pid=
+cleanup() {
+    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$tmp/play/stdout.txt" ] && echo "program output: $(cat "$tmp/play/stdout.txt")"
+    exit 1
+}
+
+play=$tmp/play
+mkdir -p "$play/data"
+for sub in pics font sounds; do ln -s "$run_dir/$sub" "$play/$sub"; done
+
+# Xvfb on the first display number that nobody holds.
+display=
+for ((n = 90; n < 190; n++)); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for ((i = 0; i < 100; i++)); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        display=$n
+        break
+    fi
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
+done
+[ -n "$display" ] || fail "no free display for Xvfb: $(cat "$tmp/xvfb.log")"
+export DISPLAY=:$display
+
+# The disk driver writes the mixed sound in real time (its default delay) into a file:
+# raw signed 16-bit stereo at 44100 Hz.
+audio=$tmp/audio.raw
+(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \
+    exec "$bin" >stdout.txt 2>stderr.txt) &
+prog_pid=$!
+wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
+[ -n "$wid" ] || fail "no window named Quelbo_KV"
+
+# pixel <x> <y>: the window's pixel as "r g b".
+pixel() {
+    import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
+}
+golden_at() {
+    local r g b
+    read -r r g b <<<"$(pixel "$1" "$2")"
+    [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$b" -lt 140 ]
+}
+on_menu() { golden_at 345 100; }    # the menu's title
+on_options() { golden_at 210 75; }  # the options screen's title
+alive() { kill -0 "$prog_pid" 2>/dev/null; }
+press() {
+    xdotool windowfocus "$wid" 2>/dev/null
+    xdotool key "$1"
+    sleep 0.3 # several 50 ms passes, so each key is its own command
+}
+# loudest <file> <start byte>: the largest sample magnitude from that byte on.
+loudest() {
+    od -An -v -td2 -j "$2" "$1" |
+        awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v } }
+             END { print m + 0 }'
+}
+
+# 1. "2" in the menu (pressed again until the options screen shows).
+for ((i = 0; i < 40; i++)); do
+    alive || fail "the program ended in the menu"
+    on_options && break
+    on_menu && { xdotool windowfocus "$wid" 2>/dev/null; xdotool key 2 2>/dev/null; }
+    sleep 0.25
+done
+on_options || fail "the options screen did not come"
+
+# 2. Controls: Down, Return, then the two keys.
+press Down
+press Return
+press a
+press z
+# 3. Skin 1, then tune 1 (it plays once).
+press Down
+press Right
+press Down
+silent_until=$(stat -c %s "$audio" 2>/dev/null || echo 0)
+press Right
+sleep 2
+import -window "$wid" "$shot" || fail "no screenshot"
+loud=$(loudest "$audio" "$silent_until")
+[ "$loud" -gt 1000 ] || fail "tune 1 is not heard (largest sample $loud)"
+# 4. Keep and leave, then "4" in the menu.
+press Down
+press Down
+press Return
+for ((i = 0; i < 40; i++)); do
+    alive || break
+    if on_menu; then
+        xdotool windowfocus "$wid" 2>/dev/null
+        xdotool key 4
+    fi
+    sleep 0.25
+done
+for ((i = 0; i < 100; i++)); do
+    alive || break
+    sleep 0.1
+done
+alive && fail "the program did not end after 4 in the menu"
+wait "$prog_pid"
+status=$?
+prog_pid=
+[ "$status" = 0 ] || fail "exit code $status"
+
+settings=$(cat "$play/data/control.dat" 2>/dev/null)
+[ "$(echo $settings)" = "0 0 0 1 97 122 1 1" ] ||
+    fail "data/control.dat holds '$settings', expected '0 0 0 1 97 122 1 1'"
+
+echo "window options passed: largest sample $loud, options screen picture in $shot"

@@ -1,0 +1,572 @@
+// The options screen driven through the real event queue on the virtual clock (one pass
+// every 50 ms), with virtual joysticks where a test needs them.
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+#include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/game_ctx.h"
+#include "app/sdl_owner.h"
+#include "screens/options.h"
+#include "support/play_dir.h"
+#include "support/sdl_session.h"
+#include "support/virtual_joystick.h"
+
+namespace {
+
+constexpr uint32_t STEP_MS = 100; // two passes per action: one acts, one is quiet
+constexpr uint32_t PASS_MS = 50;  // one pass per action: no quiet pass in between
+constexpr uint32_t HOLD_MS = 60;  // a button or hat is released one pass after its press
+constexpr uint32_t WATCHDOG_MS = 60000;
+
+struct options_run {
+    sdl_session& s;
+    uint32_t start;
+    uint32_t t;
+    uint32_t step = STEP_MS;
+    std::vector<std::pair<int, int>> pressed; // buttons and hats (-1) touched by this run
+    explicit options_run(sdl_session& session)
+        : s(session), start(session.vc.now), t(session.vc.now + 25) {}
+    options_run& then(std::function<void()> fn) {
+        vclock_at(s.vc, t, std::move(fn));
+        t += step;
+        return *this;
+    }
+    options_run& key(SDLKey k, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            then([k] { push_tap(k); });
+        return *this;
+    }
+    // Two keys in quick succession, both taken by one capture.
+    options_run& two_keys(SDLKey a, SDLKey b) {
+        return then([a, b] {
+            push_tap(a);
+            push_tap(b);
+        });
+    }
+    options_run& button(int joy, int b) {
+        pressed.emplace_back(joy, b);
+        vclock_at(s.vc, t + HOLD_MS, [joy, b] { vjoy_button(joy, b, false); });
+        return then([joy, b] { vjoy_button(joy, b, true); });
+    }
+    options_run& hat(int joy, uint8_t dir) {
+        pressed.emplace_back(joy, -1);
+        vclock_at(s.vc, t + HOLD_MS, [joy] { vjoy_hat(joy, 0, SDL_HAT_CENTERED); });
+        return then([joy, dir] { vjoy_hat(joy, 0, dir); });
+    }
+    int run() {
+        const uint32_t watchdog = s.vc.now + WATCHDOG_MS;
+        bool fired = false;
+        vclock_at(s.vc, watchdog, [&fired] {
+            fired = true;
+            push_quit();
+        });
+        const int r = options_screen(s.screen, s.ctx);
+        EXPECT_FALSE(fired) << "the screen did not end by itself";
+        // Whatever the screen left pending: released, and the queue emptied for the next run.
+        s.vc.due.clear();
+        for (auto [joy, b] : pressed) {
+            if (b < 0)
+                vjoy_hat(joy, 0, SDL_HAT_CENTERED);
+            else
+                vjoy_button(joy, b, false);
+        }
+        SDL_PumpEvents();
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+        }
+        return r;
+    }
+};
+
+// The eight kept settings, in the order of the working copy.
+std::vector<int> kept(const game_ctx& ctx) {
+    const controls_cfg& c = *ctx.controls;
+    return {c.joystick_index, ctx.options->skin, ctx.options->tune, c.device,
+            c.button_right,   c.button_left,     c.key_right,       c.key_left};
+}
+
+void set_kept(game_ctx& ctx, std::vector<int> v) {
+    controls_cfg& c = *ctx.controls;
+    c.joystick_index = v[0];
+    ctx.options->skin = v[1];
+    ctx.options->tune = v[2];
+    c.device = v[3];
+    c.button_right = v[4];
+    c.button_left = v[5];
+    c.key_right = v[6];
+    c.key_left = v[7];
+}
+
+const std::vector<int> DEFAULTS{0, 0, 0, 0, 0, 1, 119, 113};
+
+// Every white pixel of text rendered as the screen renders it shows white at (x, y).
+bool text_shown(SDL_Surface* scr, const char* text, int x, int y) {
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 20));
+    if (!font) return false;
+    surface_ptr t(TTF_RenderText_Solid(font.get(), text, SDL_Color{255, 255, 255, 0}));
+    if (!t) return false;
+    int seen = 0;
+    for (int py = 0; py < t->h; ++py)
+        for (int px = 0; px < t->w; ++px) {
+            if (pixel_rgb(t.get(), px, py) != 0xffffff) continue;
+            if (pixel_rgb(scr, x + px, y + py) != 0xffffff) return false;
+            ++seen;
+        }
+    return seen > 0;
+}
+
+// Leaves through the keep item from wherever the cursor is (at most five steps down).
+options_run& keep(options_run& r) {
+    return r.key(SDLK_DOWN, 5).key(SDLK_RETURN);
+}
+
+std::string run_capturing(sdl_session& s, int& result) {
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+    options_run r(s);
+    result = r.run();
+    return testing::internal::GetCapturedStdout();
+}
+
+bool has(const std::string& out, const std::string& part) {
+    return out.find(part) != std::string::npos;
+}
+
+// Walks the device item with the given arrows from the kept settings and keeps the result.
+std::pair<int, int> device_after(sdl_session& s, std::vector<SDLKey> arrows) {
+    options_run r(s);
+    for (SDLKey k : arrows)
+        r.key(k);
+    keep(r);
+    EXPECT_EQ(r.run(), 1);
+    return {s.ctx.controls->device, s.ctx.controls->joystick_index};
+}
+
+using dev = std::pair<int, int>;
+constexpr SDLKey R = SDLK_RIGHT;
+constexpr SDLKey L = SDLK_LEFT;
+
+} // namespace
+
+TEST(options_screen, device_ring_without_joystick_stays_on_the_keyboard) {
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(device_after(s, {R}), dev(0, 0));
+    EXPECT_EQ(device_after(s, {L}), dev(0, 0));
+}
+
+TEST(options_screen, device_ring_with_one_joystick) {
+    sdl_session s(1);
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(device_after(s, {R}), dev(1, 0));
+    set_kept(s.ctx, DEFAULTS);
+    EXPECT_EQ(device_after(s, {R, R}), dev(0, 0));
+    EXPECT_EQ(device_after(s, {L}), dev(1, 0));
+    set_kept(s.ctx, DEFAULTS);
+    EXPECT_EQ(device_after(s, {L, L}), dev(0, 0));
+}
+
+TEST(options_screen, device_ring_with_two_joysticks_both_ways_and_what_it_shows) {
+    sdl_session s(2);
+    ASSERT_TRUE(s.ok);
+    const std::vector<std::pair<std::vector<SDLKey>, dev>> walks{
+        {{R}, {1, 0}}, {{R, R}, {1, 1}}, {{R, R, R}, {0, 0}},
+        {{L}, {1, 1}}, {{L, L}, {1, 0}}, {{L, L, L}, {0, 0}},
+    };
+    for (const auto& [arrows, want] : walks) {
+        set_kept(s.ctx, DEFAULTS);
+        EXPECT_EQ(device_after(s, arrows), want) << arrows.size() << " steps";
+    }
+    // From the last joystick one step right is the keyboard; the pictures and name follow.
+    set_kept(s.ctx, {1, 0, 0, 1, 0, 1, 119, 113});
+    surface_ptr joy_pic(IMG_Load("pics/joystick.jpeg"));
+    surface_ptr key_pic(IMG_Load("pics/clavier.jpeg"));
+    ASSERT_TRUE(joy_pic && key_pic);
+    const std::string name = SDL_JoystickName(1);
+    bool joystick_shown = false, keyboard_shown = false;
+    options_run r(s);
+    r.then([&] {
+        joystick_shown = shows_picture(s.screen, joy_pic.get(), 150, 205) &&
+                         text_shown(s.screen, name.c_str(), 200, 202);
+    });
+    r.key(R).then([&] {
+        keyboard_shown = shows_picture(s.screen, key_pic.get(), 150, 205) &&
+                         text_shown(s.screen, "clavier", 200, 202);
+    });
+    keep(r);
+    EXPECT_EQ(r.run(), 1);
+    EXPECT_TRUE(joystick_shown);
+    EXPECT_TRUE(keyboard_shown);
+    EXPECT_EQ(dev(s.ctx.controls->device, s.ctx.controls->joystick_index), dev(0, 0));
+}
+
+TEST(options_screen, keyboard_capture_on_item_1_is_kept_and_shown) {
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    bool old_shown = false, new_shown = false;
+    options_run r(s);
+    r.then([&] { old_shown = text_shown(s.screen, "w et q", 160, 250); });
+    r.key(SDLK_DOWN).key(SDLK_RETURN).two_keys(SDLK_a, SDLK_z);
+    r.then([&] { new_shown = text_shown(s.screen, "a et z", 160, 250); });
+    keep(r);
+    EXPECT_EQ(r.run(), 1);
+    EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 0, 0, 0, 0, 1, SDLK_a, SDLK_z}));
+    EXPECT_TRUE(old_shown);
+    EXPECT_TRUE(new_shown);
+}
+
+TEST(options_screen, joystick_capture_starts_with_the_turn_left_button_not_return) {
+    sdl_session s(1);
+    ASSERT_TRUE(s.ok);
+    set_kept(s.ctx, {0, 0, 0, 1, 0, 1, 119, 113});
+    bool shown = false;
+    options_run r(s);
+    // Return on item 1 does nothing with the joystick; then the turn-left button (1) starts
+    // the capture of 4 and 6; the hat moves the cursor and button 1 keeps.
+    r.hat(0, SDL_HAT_DOWN).key(SDLK_RETURN);
+    r.button(0, 1).button(0, 4).button(0, 6);
+    r.then([&] { shown = text_shown(s.screen, "4 et 6", 160, 250); });
+    for (int i = 0; i < 4; ++i)
+        r.hat(0, SDL_HAT_DOWN);
+    r.button(0, 1);
+    EXPECT_EQ(r.run(), 1);
+    EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 0, 0, 1, 4, 6, 119, 113}));
+    EXPECT_TRUE(shown);
+}
+
+TEST(options_screen, items_follow_the_working_copy_the_poller_the_kept_device) {
+    sdl_session s(1);
+    ASSERT_TRUE(s.ok);
+    {
+        // Kept: keyboard. The device item goes to the joystick: item 1 now waits for the
+        // turn-left button, which the poller does not deliver, and Return does nothing.
+        options_run r(s);
+        r.key(R).key(SDLK_DOWN).key(SDLK_RETURN).button(0, 1);
+        r.two_keys(SDLK_a, SDLK_z).button(0, 4).button(0, 6);
+        r.hat(0, SDL_HAT_DOWN); // ignored: the kept device is the keyboard
+        keep(r);
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 0, 0, 1, 0, 1, 119, 113}));
+    }
+    {
+        // Entered again with the joystick kept: the button starts the capture.
+        options_run r(s);
+        r.key(SDLK_DOWN).button(0, 1).button(0, 4).button(0, 6);
+        keep(r);
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 0, 0, 1, 4, 6, 119, 113}));
+    }
+}
+
+TEST(options_screen, skin_and_tune_wrap_around) {
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    surface_ptr skin2 = load_bmp("pics/skin2.bmp");
+    ASSERT_TRUE(skin2);
+    bool preview = false;
+    {
+        options_run r(s);
+        r.key(SDLK_DOWN, 2).key(L).then([&] {
+            preview = shows_picture(s.screen, skin2.get(), 150, 300);
+        });
+        keep(r);
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(s.ctx.options->skin, 2);
+        EXPECT_TRUE(preview) << "skin 2 previewed";
+    }
+    {
+        options_run r(s);
+        keep(r.key(SDLK_DOWN, 2).key(R));
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(s.ctx.options->skin, 0);
+    }
+    {
+        options_run r(s);
+        keep(r.key(SDLK_DOWN, 3).key(L));
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(s.ctx.options->tune, 4) << "Left on no music gives 4";
+    }
+    {
+        s.ctx.options->tune = 5;
+        bool none_shown = false;
+        options_run r(s);
+        r.key(SDLK_DOWN, 3).key(R).then([&] {
+            none_shown = text_shown(s.screen, "Aucune", 155, 352);
+        });
+        keep(r);
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(s.ctx.options->tune, 0);
+        EXPECT_TRUE(none_shown);
+    }
+    {
+        s.ctx.options->tune = 1;
+        options_run r(s);
+        keep(r.key(SDLK_DOWN, 3).key(R).key(R).key(L));
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_EQ(s.ctx.options->tune, 2);
+    }
+}
+
+TEST(options_screen, return_on_items_0_2_and_3_is_dropped) {
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    // Skin 1 is picked, then Return on item n (a quiet pass follows), then Downs in
+    // back-to-back passes to item 5 and Return there, which keeps skin 1. A Return still
+    // pending would start the capture on item 1 (taking two Downs, so the last Return lands
+    // on item 4), or leave through item 4: skin 1 would then not be kept.
+    for (int item : {0, 2, 3}) {
+        set_kept(s.ctx, DEFAULTS);
+        options_run r(s);
+        r.key(SDLK_DOWN, 2).key(R);
+        if (item < 2)
+            r.key(SDLK_UP, 2 - item);
+        else
+            r.key(SDLK_DOWN, item - 2);
+        r.key(SDLK_RETURN);
+        r.step = PASS_MS;
+        r.key(SDLK_DOWN, 5 - item);
+        r.step = STEP_MS;
+        r.key(SDLK_RETURN);
+        EXPECT_EQ(r.run(), 1) << "Return on item " << item;
+        EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 1, 0, 0, 0, 1, 119, 113}))
+            << "Return on item " << item;
+    }
+}
+
+TEST(options_screen, all_eight_values_are_written_back_only_by_the_keep_item) {
+    sdl_session s(2);
+    ASSERT_TRUE(s.ok);
+    const std::vector<int> start{0, 0, 0, 1, 0, 1, 119, 113};
+    // Changes every value: buttons (joystick 0), keys (keyboard), joystick 1, skin 1, tune 1,
+    // and the display mode, then leaves one way or the other.
+    auto changes = [](options_run& r) {
+        r.key(SDLK_DOWN).button(0, 1).button(0, 5).button(0, 6);
+        r.key(SDLK_UP).key(R).key(R);
+        r.key(SDLK_DOWN).key(SDLK_RETURN).two_keys(SDLK_a, SDLK_z);
+        r.key(SDLK_UP).key(R).key(R);
+        r.key(SDLK_DOWN, 2).key(R).key(SDLK_DOWN).key(R).key(SDLK_F1);
+    };
+    struct leave {
+        const char* how;
+        std::function<void(options_run&)> go;
+        int result;
+        bool keeps;
+    };
+    const leave ways[] = {
+        {"item 4", [](options_run& r) { r.key(SDLK_DOWN).key(SDLK_RETURN); }, 1, false},
+        {"Escape", [](options_run& r) { r.key(SDLK_ESCAPE); }, 1, false},
+        {"turn-right button", [](options_run& r) { r.button(0, 0); }, 1, false},
+        {"window close", [](options_run& r) { r.then([] { push_quit(); }); }, 0, false},
+        {"item 5", [](options_run& r) { r.key(SDLK_DOWN, 2).button(0, 1); }, 1, true},
+    };
+    for (const leave& w : ways) {
+        set_kept(s.ctx, start);
+        s.ctx.options->fullscreen = 0;
+        options_run r(s);
+        changes(r);
+        w.go(r);
+        EXPECT_EQ(r.run(), w.result) << w.how;
+        const std::vector<int> want =
+            w.keeps ? std::vector<int>{1, 1, 1, 1, 5, 6, SDLK_a, SDLK_z} : start;
+        EXPECT_EQ(kept(s.ctx), want) << w.how;
+        EXPECT_EQ(s.ctx.options->fullscreen, 1) << "F1 is not undone by " << w.how;
+        if (s.ctx.options->fullscreen) {
+            SDL_Surface* scr = s.screen;
+            ASSERT_EQ(toggle_fullscreen(scr, s.ctx), 1);
+            s.screen = scr;
+        }
+    }
+}
+
+TEST(options_screen, window_close_during_the_capture_returns_0_without_writing) {
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    options_run r(s);
+    r.key(SDLK_DOWN).key(SDLK_RETURN).then([] {
+        push_tap(SDLK_a);
+        push_quit();
+    });
+    r.key(SDLK_b).key(SDLK_DOWN, 4).key(SDLK_RETURN);
+    EXPECT_EQ(r.run(), 0);
+    EXPECT_EQ(kept(s.ctx), DEFAULTS);
+}
+
+TEST(options_screen, a_key_whose_low_byte_is_0_is_shown_as_a_question_mark) {
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    set_kept(s.ctx, {0, 0, 0, 0, 0, 1, SDLK_KP0, SDLK_q});
+    bool shown = false;
+    options_run r(s);
+    r.then([&] { shown = text_shown(s.screen, "? et q", 160, 250); }).key(SDLK_ESCAPE);
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+    const int result = r.run();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(has(out, "surf_touches")) << out;
+}
+
+TEST(options_screen, every_missing_file_on_entry_is_reported) {
+    {
+        sdl_session s;
+        ASSERT_TRUE(s.ok);
+        for (const char* f : {"pics/options.bmp", "pics/select.bmp", "pics/joystick.jpeg",
+                              "pics/clavier.jpeg", "pics/skin0.bmp"})
+            remove_play_file(f);
+        int result = -1;
+        const std::string out = run_capturing(s, result);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(s.vc.delayed_ms, 0u) << "no pass is run";
+        for (const char* m :
+             {"Err de chargement de options.bmp :", "Err de chargement de select bmp :",
+              "Err de chargement de joystick.jpeg :", "Err de chargement de clavier.jpeg :",
+              "Err de chargement du skinset :"})
+            EXPECT_TRUE(has(out, m)) << m << " in " << out;
+    }
+    {
+        sdl_session s;
+        ASSERT_TRUE(s.ok);
+        remove_play_file("font/comic.ttf");
+        int result = -1;
+        const std::string out = run_capturing(s, result);
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(has(out, "Err chargement de la police de characteres : ")) << out;
+        EXPECT_FALSE(has(out, "surf_")) << "nothing is rendered without the font";
+    }
+    {
+        // The kept tune is missing: reported, and the menu comes back (result 1).
+        sdl_session s;
+        ASSERT_TRUE(s.ok);
+        s.ctx.options->tune = 3;
+        remove_play_file("sounds/tune3.mod");
+        int result = -1;
+        const std::string out = run_capturing(s, result);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(s.vc.delayed_ms, 0u);
+        EXPECT_TRUE(has(out, "Err / chargement musique : ")) << out;
+        EXPECT_EQ(out.back(), '\n');
+    }
+}
+
+TEST(options_screen, a_missing_skin_or_tune_picked_on_the_screen_ends_it) {
+    struct {
+        const char* file;
+        int down;
+        const char* message;
+    } cases[] = {{"pics/skin1.bmp", 2, "Err de chargement du skinset :"},
+                 {"sounds/tune1.mod", 3, "Err de chargement du tune :"}};
+    for (const auto& c : cases) {
+        sdl_session s;
+        ASSERT_TRUE(s.ok);
+        remove_play_file(c.file);
+        options_run r(s);
+        keep(r.key(SDLK_DOWN, c.down).key(R));
+        std::fflush(stdout);
+        testing::internal::CaptureStdout();
+        const int result = r.run();
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(result, 0) << c.file;
+        EXPECT_TRUE(has(out, c.message)) << out;
+        EXPECT_EQ(kept(s.ctx), DEFAULTS) << "nothing written back";
+    }
+}
+
+namespace {
+
+constexpr size_t AUDIO_BYTES_PER_S = 44100 * 2 * 2;
+
+size_t file_size(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    std::fseek(f, 0, SEEK_END);
+    const long n = std::ftell(f);
+    std::fclose(f);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+// Largest sample magnitude in the last `seconds` of the raw 16-bit file.
+int loudest_tail(const std::string& path, size_t seconds) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    std::fseek(f, -static_cast<long>(seconds * AUDIO_BYTES_PER_S), SEEK_END);
+    int loudest = 0;
+    int16_t v;
+    while (std::fread(&v, sizeof v, 1, f) == 1)
+        loudest = std::max(loudest, std::abs(static_cast<int>(v)));
+    std::fclose(f);
+    return loudest;
+}
+
+// Playing time of a tune file, from the module player itself; 0 when unreadable.
+double tune_seconds(const char* path) {
+    const std::string data = read_play_file(path);
+    openmpt_module* mod =
+        openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent,
+                                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (!mod) return 0;
+    const double seconds = openmpt_module_get_duration_seconds(mod);
+    openmpt_module_destroy(mod);
+    return seconds;
+}
+
+// Lets real time pass (the mixer writes as fast as it can) until `seconds` more of sound
+// were written after `from`; false after two minutes of real time.
+bool sound_written(const std::string& path, size_t from, size_t seconds) {
+    for (int i = 0; i < 12000; ++i) {
+        if (file_size(path) >= from + seconds * AUDIO_BYTES_PER_S) return true;
+        SDL_Delay(10);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(options_screen, the_entry_tune_loops_and_a_tune_picked_here_plays_once) {
+    // The disk driver, as fast as it can: minutes of sound in a few seconds.
+    const std::string audio = "/tmp/quelbo-options-audio-" + std::to_string(getpid()) + ".raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", audio.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    struct remover {
+        const std::string& path;
+        ~remover() { std::remove(path.c_str()); }
+    } remove_audio{audio};
+    {
+        sdl_session s;
+        ASSERT_TRUE(s.ok);
+        // Five seconds past its end a tune played once is over.
+        const double length = tune_seconds("sounds/tune2.mod");
+        ASSERT_GT(length, 10.0);
+        const size_t past_end = static_cast<size_t>(length) + 6;
+        int entry_tail = -1, picked_tail = -1, picked_start = -1;
+        size_t mark = 0;
+        s.ctx.options->tune = 2;
+        options_run r(s);
+        r.then([&] {
+            mark = file_size(audio);
+            if (sound_written(audio, mark, past_end)) entry_tail = loudest_tail(audio, 5);
+        });
+        r.key(SDLK_DOWN, 3).key(R).key(L); // tune 3, then tune 2 picked here
+        r.then([&] {
+            mark = file_size(audio);
+            if (sound_written(audio, mark, 5)) picked_start = loudest_tail(audio, 5);
+            if (sound_written(audio, mark, past_end)) picked_tail = loudest_tail(audio, 5);
+        });
+        r.key(SDLK_ESCAPE);
+        EXPECT_EQ(r.run(), 1);
+        EXPECT_GT(entry_tail, 1000) << "the tune of the entry plays on past its end";
+        EXPECT_GT(picked_start, 1000) << "the tune picked here is heard";
+        EXPECT_EQ(picked_tail, 0) << "and it is silent once it has played";
+    }
+}
