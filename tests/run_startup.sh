@@ -5,6 +5,7 @@
 #  - under Xvfb: the window "Quelbo_KV" is 540x600, and the key 4 leaves the program.
 # Usage: bash run_startup.sh <run_dir>
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 run_dir=$(cd "${1:?usage: run_startup.sh <run_dir>}" && pwd)
 bin=$run_dir/quelbo_kv
@@ -24,12 +25,6 @@ failures=0
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
-}
-
-# make_play <dir>: the data folders linked from the run directory and an empty data/.
-make_play() {
-    mkdir -p "$1/data"
-    for sub in pics font sounds; do ln -s "$run_dir/$sub" "$1/$sub"; done
 }
 
 # wait_exit <pid> <seconds>: waits for the program to end; kills it after the delay.
@@ -83,7 +78,7 @@ expect_file() { # expect_file <file> <exact content>
 
 # 1. No settings file.
 d=$tmp/nofile
-make_play "$d"
+make_play "$d" "$run_dir"
 start_and_term "$d"
 [ "$status" = 0 ] || fail "no settings file: exit code $status"
 out=$d/stdout.txt
@@ -100,7 +95,7 @@ expect_file "$d/data/control.dat" $'0 0 0 1 119 113 0 0\n'
 
 # 2. The file chooses a joystick, none is present: the keyboard and index 0 are written back.
 d=$tmp/joystick
-make_play "$d"
+make_play "$d" "$run_dir"
 printf '1 5 2 3 97 98 1 2' >"$d/data/control.dat"
 start_and_term "$d"
 [ "$status" = 0 ] || fail "joystick file: exit code $status"
@@ -109,21 +104,10 @@ expect_file "$d/data/control.dat" $'0 0 2 3 97 98 1 2\n'
 
 # 3. A real window under Xvfb; the key 4 leaves through the menu.
 d=$tmp/window
-make_play "$d"
-exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-display=
-for ((i = 0; i < 100; i++)); do
-    display=$(head -n1 "$tmp/display" 2>/dev/null)
-    [ -n "$display" ] && break
-    sleep 0.05
-done
-if [ -z "$display" ]; then
+make_play "$d" "$run_dir"
+if ! start_xvfb "$tmp"; then
     fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 else
-    export DISPLAY=:$display
     (cd "$d" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
     prog_pid=$!
     wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)

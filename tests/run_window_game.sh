@@ -6,6 +6,7 @@
 # A picture of the play screen is kept in $QUELBO_SHOT (default /tmp/quelbo-play.png).
 # Usage: bash run_window_game.sh <run_dir>
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 run_dir=$(cd "${1:?usage: run_window_game.sh <run_dir>}" && pwd)
 bin=$run_dir/quelbo_kv
@@ -33,47 +34,23 @@ fail() {
     exit 1
 }
 
-# The play folder: data folders linked from the run directory, an empty data/.
 play=$tmp/play
-mkdir -p "$play/data"
-for sub in pics font sounds; do ln -s "$run_dir/$sub" "$play/$sub"; done
-
-# Xvfb on a display it picks itself.
-exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-display=
-for ((i = 0; i < 100; i++)); do
-    display=$(head -n1 "$tmp/display" 2>/dev/null)
-    [ -n "$display" ] && break
-    sleep 0.05
-done
-[ -n "$display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-export DISPLAY=:$display
+make_play "$play" "$run_dir"
+start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
 (cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
 prog_pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
 [ -n "$wid" ] || fail "no window named Quelbo_KV"
 
-# pixel <x> <y>: the window's pixel as "r g b" (0..255).
-pixel() {
-    import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-        sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
-}
 # The play screen shows the golden label of the preview box at (437, 52).
 on_play_screen() {
     local r g b
-    read -r r g b <<<"$(pixel 437 52)"
+    read -r r g b <<<"$(pixel "$wid" 437 52)"
     [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$g" -gt 140 ] && [ "$b" -lt 120 ]
 }
 # The menu shows its golden picture at (345, 100), where the play screen is black.
-on_menu() {
-    local r g b
-    read -r r g b <<<"$(pixel 345 100)"
-    [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$b" -lt 140 ]
-}
+on_menu() { golden_at "$wid" 345 100; }
 alive() { kill -0 "$prog_pid" 2>/dev/null; }
 
 # 1. The menu's first entry (pressed again until the play screen shows).

@@ -7,6 +7,7 @@
 # A picture of the options screen is kept in $QUELBO_SHOT (default /tmp/quelbo-options.png).
 # Usage: bash run_window_options.sh <run_dir>
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 run_dir=$(cd "${1:?usage: run_window_options.sh <run_dir>}" && pwd)
 bin=$run_dir/quelbo_kv
@@ -33,30 +34,8 @@ fail() {
 }
 
 play=$tmp/play
-mkdir -p "$play/data"
-for sub in pics font sounds; do ln -s "$run_dir/$sub" "$play/$sub"; done
-
-# Xvfb on the first display number that nobody holds.
-display=
-for ((n = 90; n < 190; n++)); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for ((i = 0; i < 100; i++)); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        display=$n
-        break
-    fi
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=
-done
-[ -n "$display" ] || fail "no free display for Xvfb: $(cat "$tmp/xvfb.log")"
-export DISPLAY=:$display
+make_play "$play" "$run_dir"
+start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
 # The disk driver writes the mixed sound in real time (its default delay) into a file:
 # raw signed 16-bit stereo at 44100 Hz.
@@ -67,18 +46,8 @@ prog_pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
 [ -n "$wid" ] || fail "no window named Quelbo_KV"
 
-# pixel <x> <y>: the window's pixel as "r g b".
-pixel() {
-    import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-        sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
-}
-golden_at() {
-    local r g b
-    read -r r g b <<<"$(pixel "$1" "$2")"
-    [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$b" -lt 140 ]
-}
-on_menu() { golden_at 345 100; }    # the menu's title
-on_options() { golden_at 210 75; }  # the options screen's title
+on_menu() { golden_at "$wid" 345 100; }   # the menu's title
+on_options() { golden_at "$wid" 210 75; } # the options screen's title
 alive() { kill -0 "$prog_pid" 2>/dev/null; }
 press() {
     xdotool windowfocus "$wid" 2>/dev/null
