@@ -73,12 +73,17 @@ void device_name(const edit_cfg& cfg, name_buf& buf) {
 }
 
 // Renders text solid white into out. An empty text (a song without a title) gives no
-// surface and is no failure. Returns false when the text could not be rendered.
-bool render_text(TTF_Font* font, const char* text, surface_ptr& out) {
+// surface and is no failure. Returns false, after the message naming the surface, when the
+// text could not be rendered.
+bool render_text(TTF_Font* font, const char* text, surface_ptr& out, const char* name) {
     out.reset();
     if (text[0] == '\0') return true;
     out.reset(TTF_RenderText_Solid(font, text, SDL_Color{255, 255, 255, 0}));
-    return out != nullptr;
+    if (out) return true;
+    std::printf("option / Err de cr\xe9"
+                "ation de %s :%s\n",
+                name, SDL_GetError());
+    return false;
 }
 
 // The character shown for a key: the low eight bits of its symbol. A low byte of 0
@@ -179,17 +184,11 @@ int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
         result = 0;
     } else {
         TTF_SetFontStyle(font.get(), TTF_STYLE_NORMAL);
-        if (!render_text(font.get(), pad_name.data(), surf_padName)) {
-            std::printf("option / Err de cr\xe9"
-                        "ation de surf_padName :%s\n",
-                        SDL_GetError());
+        if (!render_text(font.get(), pad_name.data(), surf_padName, "surf_padName")) {
             done = true;
             result = 0;
         }
-        if (!render_text(font.get(), music_name.data(), surf_musicName)) {
-            std::printf("option / Err de cr\xe9"
-                        "ation de surf_musicName :%s\n",
-                        SDL_GetError());
+        if (!render_text(font.get(), music_name.data(), surf_musicName, "surf_musicName")) {
             done = true;
             result = 0;
         }
@@ -282,10 +281,7 @@ int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
         std::array<char, OPT_KEYS_SIZE> touches{};
         controls_text(cfg, touches);
         surface_ptr surf_touches;
-        if (!render_text(font.get(), touches.data(), surf_touches)) {
-            std::printf("option / Err de cr\xe9"
-                        "ation de surf_touches :%s\n",
-                        SDL_GetError());
+        if (!render_text(font.get(), touches.data(), surf_touches, "surf_touches")) {
             done = true;
             result = 0;
         }
@@ -295,10 +291,7 @@ int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
             if (direction != 0) {
                 step_device(cfg, direction);
                 device_name(cfg, pad_name);
-                if (!render_text(font.get(), pad_name.data(), surf_padName)) {
-                    std::printf("option / Err de cr\xe9"
-                                "ation de surf_padName :%s\n",
-                                SDL_GetError());
+                if (!render_text(font.get(), pad_name.data(), surf_padName, "surf_padName")) {
                     done = true;
                     result = 0;
                 }
@@ -354,10 +347,7 @@ int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
                         set_name(music_name, FMUSIC_GetName(song.get()));
                     }
                 }
-                if (!render_text(font.get(), music_name.data(), surf_musicName)) {
-                    std::printf("option / Err de cr\xe9"
-                                "ation de surf_musicName :%s\n",
-                                SDL_GetError());
+                if (!render_text(font.get(), music_name.data(), surf_musicName, "surf_musicName")) {
                     done = true;
                     result = 0;
                 }
