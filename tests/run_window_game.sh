@@ -87,22 +87,8 @@ for key in Up Up Up Return; do
 done
 
 # 4. Back in the menu, "4" leaves.
-for ((i = 0; i < 60; i++)); do
-    alive || break
-    if on_menu; then
-        xdotool windowfocus "$wid" 2>/dev/null
-        xdotool key 4
-    fi
-    sleep 0.5
-done
-for ((i = 0; i < 100; i++)); do
-    alive || break
-    sleep 0.1
-done
-alive && fail "the program did not end after 4 in the menu"
-wait "$prog_pid"
-status=$?
-prog_pid=
+leave_from_menu
+[ "$status" = 124 ] && fail "the program did not end after 4 in the menu"
 [ "$status" = 0 ] || fail "exit code $status"
 
 # 5. The saved table: the new line first, then the default lines but the last.

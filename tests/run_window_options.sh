@@ -89,22 +89,8 @@ loud=$(loudest "$audio" "$silent_until")
 press Down
 press Down
 press Return
-for ((i = 0; i < 40; i++)); do
-    alive || break
-    if on_menu; then
-        xdotool windowfocus "$wid" 2>/dev/null
-        xdotool key 4
-    fi
-    sleep 0.25
-done
-for ((i = 0; i < 100; i++)); do
-    alive || break
-    sleep 0.1
-done
-alive && fail "the program did not end after 4 in the menu"
-wait "$prog_pid"
-status=$?
-prog_pid=
+leave_from_menu
+[ "$status" = 124 ] && fail "the program did not end after 4 in the menu"
 [ "$status" = 0 ] || fail "exit code $status"
 
 settings=$(cat "$play/data/control.dat" 2>/dev/null)

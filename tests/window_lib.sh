@@ -35,3 +35,25 @@ golden_at() {
     read -r r g b <<<"$(pixel "$1" "$2" "$3")"
     [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$b" -lt 140 ]
 }
+
+# leave_from_menu: presses 4 whenever the caller's on_menu sees the menu, until the program
+# ends (about 20 s at most). Sets status to its exit code, or 124 when it did not end.
+# Uses the caller's wid and prog_pid.
+leave_from_menu() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        kill -0 "$prog_pid" 2>/dev/null || break
+        if on_menu; then
+            xdotool windowfocus "$wid" 2>/dev/null
+            xdotool key 4
+        fi
+        sleep 0.2
+    done
+    if kill -0 "$prog_pid" 2>/dev/null; then
+        status=124
+        return
+    fi
+    wait "$prog_pid"
+    status=$?
+    prog_pid=
+}
