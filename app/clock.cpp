@@ -17,4 +17,6 @@ void clock_delay(uint32_t ms) {
         SDL_Delay(ms);
 }
 
-void clock_set_source(const clock_source* source) { current_source = source; }
+void clock_set_source(const clock_source* source) {
+    current_source = source;
+}

@@ -17,17 +17,26 @@
 
 namespace {
 
-void quit_ttf() { TTF_Quit(); }
+void quit_ttf() {
+    TTF_Quit();
+}
 
 // Runs the chosen screens until the menu or a screen asks to leave.
 void main_loop(SDL_Surface*& screen, game_ctx& ctx) {
     for (;;) {
         int r = 0;
         switch (main_menu(screen, ctx)) {
-        case 1: r = game_loop(screen, ctx); break;
-        case 2: r = options_screen(screen, ctx); break;
-        case 3: r = best_scores_screen(screen, ctx); break;
-        default: return;
+        case 1:
+            r = game_loop(screen, ctx);
+            break;
+        case 2:
+            r = options_screen(screen, ctx);
+            break;
+        case 3:
+            r = best_scores_screen(screen, ctx);
+            break;
+        default:
+            return;
         }
         if (r == 0) return;
     }
@@ -52,8 +61,8 @@ int main(int, char**) {
         std::printf("Err init FSOUND :%s\n", text ? text : "");
         std::exit(1);
     }
-    SDL_Surface* screen = SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP,
-                                           SDL_HWSURFACE | SDL_DOUBLEBUF);
+    SDL_Surface* screen =
+        SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (!screen) {
         std::printf("MAIN / Err init fenetre %s\n", SDL_GetError());
         FSOUND_Close();

@@ -32,7 +32,9 @@ play_dir::~play_dir() {
     fs::remove_all(path, ec);
 }
 
-void remove_play_file(const std::string& rel) { fs::remove(rel); }
+void remove_play_file(const std::string& rel) {
+    fs::remove(rel);
+}
 
 void write_play_file(const std::string& rel, const std::string& text) {
     std::ofstream out(rel, std::ios::binary | std::ios::trunc);

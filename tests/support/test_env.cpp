@@ -17,6 +17,10 @@ const test_env set_test_env;
 extern "C" const char* __asan_default_options() {
     return "detect_leaks=1:fast_unwind_on_malloc=0";
 }
-extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+extern "C" const char* __ubsan_default_options() {
+    return "print_stacktrace=1:halt_on_error=1";
+}
 // The display surface belongs to the video layer and lives until the process ends.
-extern "C" const char* __lsan_default_suppressions() { return "leak:SDL_SetVideoMode\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:SDL_SetVideoMode\n";
+}

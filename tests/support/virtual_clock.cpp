@@ -24,7 +24,9 @@ void vclock_install(virtual_clock& vc) {
     clock_set_source(&vc.source);
 }
 
-void vclock_remove() { clock_set_source(nullptr); }
+void vclock_remove() {
+    clock_set_source(nullptr);
+}
 
 void vclock_at(virtual_clock& vc, uint32_t t, std::function<void()> fn) {
     vc.due.emplace(t, std::move(fn));
