@@ -192,6 +192,17 @@ void destroy_song(audio_song* s) {
     delete s;
 }
 
+// Reads the file of a load call. Returns false, with the error code set, when the library is
+// not open, the name is null or the file cannot be read.
+bool read_for_load(const char* name, std::vector<unsigned char>& data) {
+    const int err = !g_audio.open ? FMOD_ERR_UNINITIALIZED
+                    : !name       ? FMOD_ERR_INVALID_PARAM
+                                  : read_file(name, data);
+    if (err == FMOD_ERR_NONE) return true;
+    g_audio.error = err;
+    return false;
+}
+
 } // namespace
 
 signed char FSOUND_Init(int mixrate, int, unsigned int) {
@@ -252,19 +263,8 @@ int FSOUND_GetError() {
 }
 
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
-    if (!g_audio.open) {
-        g_audio.error = FMOD_ERR_UNINITIALIZED;
-        return nullptr;
-    }
-    if (!name) {
-        g_audio.error = FMOD_ERR_INVALID_PARAM;
-        return nullptr;
-    }
     std::vector<unsigned char> data;
-    if (int err = read_file(name, data)) {
-        g_audio.error = err;
-        return nullptr;
-    }
+    if (!read_for_load(name, data)) return nullptr;
     int oerr = OPENMPT_ERROR_OK;
     openmpt_module* mod =
         openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent,
@@ -332,19 +332,8 @@ signed char FMUSIC_FreeSong(FMUSIC_MODULE* mod) {
 }
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int) {
-    if (!g_audio.open) {
-        g_audio.error = FMOD_ERR_UNINITIALIZED;
-        return nullptr;
-    }
-    if (!name) {
-        g_audio.error = FMOD_ERR_INVALID_PARAM;
-        return nullptr;
-    }
     std::vector<unsigned char> file;
-    if (int err = read_file(name, file)) {
-        g_audio.error = err;
-        return nullptr;
-    }
+    if (!read_for_load(name, file)) return nullptr;
     SDL_AudioSpec wav_fmt{};
     Uint8* wav = nullptr;
     Uint32 wav_len = 0;

@@ -1,5 +1,6 @@
 // Audio library: tracker music and one sampled sound, mixed in the background.
 #pragma once
+#include <memory>
 
 struct audio_song;
 struct audio_sample;
@@ -61,3 +62,16 @@ void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 
 // Text of an audio error code (0..19); null for any other code.
 const char* audio_error_text(int code);
+
+// Owners: a song is stopped, then released; a sample is released.
+struct song_deleter {
+    void operator()(FMUSIC_MODULE* mod) const {
+        FMUSIC_StopSong(mod);
+        FMUSIC_FreeSong(mod);
+    }
+};
+struct sample_deleter {
+    void operator()(FSOUND_SAMPLE* sample) const { FSOUND_Sample_Free(sample); }
+};
+using song_ptr = std::unique_ptr<FMUSIC_MODULE, song_deleter>;
+using sample_ptr = std::unique_ptr<FSOUND_SAMPLE, sample_deleter>;

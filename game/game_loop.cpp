@@ -36,14 +36,6 @@ constexpr uint32_t GAME_SLIDE_MS = 50;
 constexpr uint32_t GAME_HOLD_MS = 5000;
 constexpr uint32_t GAME_HOLD_SLEEP_MS = 100;
 
-struct song_deleter {
-    void operator()(FMUSIC_MODULE* m) const {
-        FMUSIC_StopSong(m);
-        FMUSIC_FreeSong(m);
-    }
-};
-using song_ptr = std::unique_ptr<FMUSIC_MODULE, song_deleter>;
-
 // One number of the play screen: its text and the area it last covered.
 struct number_text {
     std::array<char, 16> text{'0', '\0'};

@@ -32,11 +32,6 @@ constexpr SDL_Rect RECORD_RANK_AT = {20, 5, 0, 0};
 constexpr SDL_Rect RECORD_NAME_AT = {250, 100, 0, 0};
 constexpr SDL_Color RECORD_WHITE = {255, 255, 255, 0};
 
-struct sample_deleter {
-    void operator()(FSOUND_SAMPLE* s) const { FSOUND_Sample_Free(s); }
-};
-using sample_ptr = std::unique_ptr<FSOUND_SAMPLE, sample_deleter>;
-
 // The name being entered: the true letter at the cursor is kept apart while the mark shows.
 struct name_entry {
     char name[RECORD_NAME_LEN + 1] = {'a', 'a', 'a', '\0'};

@@ -44,11 +44,6 @@ constexpr SDL_Rect OPT_KEYS_AT{160, 250, 0, 0};
 constexpr SDL_Rect OPT_PREVIEW_AT{150, 300, 0, 0};
 constexpr SDL_Rect OPT_MUSIC_NAME_AT{155, 352, 0, 0};
 
-struct song_deleter {
-    void operator()(FMUSIC_MODULE* m) const { FMUSIC_FreeSong(m); }
-};
-using song_ptr = std::unique_ptr<FMUSIC_MODULE, song_deleter>;
-
 using name_buf = std::array<char, OPT_NAME_SIZE>;
 
 const char* audio_text() {
@@ -328,8 +323,7 @@ int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
             break;
         case 3:
             if (direction != 0) {
-                if (song) FMUSIC_StopSong(song.get());
-                song.reset();
+                song.reset(); // stopped and freed
                 cfg.tune = wrap(cfg.tune + direction, OPT_TUNE_WRAP_LEFT, OPT_TUNE_LAST);
                 if (cfg.tune == 0) {
                     set_name(music_name, OPT_NO_TUNE_NAME);

@@ -1,5 +1,12 @@
 # Shared pieces of the scripts that run the real program (sourced, not run).
 
+# fail <message>: ends the script, showing what the program printed in $tmp/play.
+fail() {
+    echo "FAIL: $*"
+    [ -f "$tmp/play/stdout.txt" ] && echo "program output: $(cat "$tmp/play/stdout.txt")"
+    exit 1
+}
+
 # make_play <dir> <run_dir>: a play folder with the data folders linked and an empty data/.
 make_play() {
     mkdir -p "$1/data"
