@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../../app/sdl_owner.h"
+#include "app/sdl_owner.h"
 
 struct rgb {
     Uint8 r, g, b;

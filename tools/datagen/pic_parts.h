@@ -5,10 +5,9 @@
 
 #include <string>
 
+#include "app/layout.h"
 #include "pic_draw.h"
 
-// The marker is a square of this side; the menu keeps its column black.
-inline constexpr int PIC_MARKER_SIZE = 36;
 // The colour key of the marker picture.
 inline constexpr rgb PIC_KEY{125, 125, 125};
 
