@@ -1,6 +1,6 @@
 // The generated pictures, loaded as the game loads them: sizes, the areas the program erases
 // with black, the frames and rows laid out around what the program draws, the marker's colour
-// key, the skins and the cup.
+// key, the skins, the cup, and the window and desktop icons.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_rotozoom.h>
@@ -93,6 +93,46 @@ span ink_rows(TTF_Font* f, const char* text, int y) {
                 r.last = std::max(r.last, y + j);
             }
     return r;
+}
+
+struct rgba {
+    int r, g, b, a;
+};
+
+// A pixel with its alpha (255 where the surface has none).
+rgba at_rgba(SDL_Surface* s, int x, int y) {
+    Uint8 r, g, b, a;
+    const Uint32 v =
+        reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch)[x];
+    SDL_GetRGBA(v, s->format, &r, &g, &b, &a);
+    return {r, g, b, a};
+}
+
+// The icon's corners lie outside its rounded tile, the middles of its sides on the tile's frame,
+// its middle on the tile.
+void expect_rounded_tile(SDL_Surface* s, const std::string& name) {
+    ASSERT_EQ(s->format->BytesPerPixel, 4) << name;
+    ASSERT_NE(s->format->Amask, 0u) << name << " has no alpha";
+    const int e = s->w - 1, m = s->w / 2;
+    for (auto [x, y] : {std::pair{0, 0}, {e, 0}, {0, e}, {e, e}}) {
+        const rgba p = at_rgba(s, x, y);
+        EXPECT_LE(p.a, 8) << name << " corner " << x << "," << y; // at most a trace of the edge
+        // where the alpha is ignored the tile shows square, never with black corners
+        EXPECT_GT(luma({p.r, p.g, p.b}), 60) << name << " corner " << x << "," << y;
+    }
+    for (auto [x, y] : {std::pair{m, 0}, {0, m}, {e, m}, {m, e}}) {
+        const rgba p = at_rgba(s, x, y);
+        EXPECT_EQ(p.a, 255) << name << " side " << x << "," << y;
+        EXPECT_GT(luma({p.r, p.g, p.b}), 60) << name << " side " << x << "," << y;
+    }
+    int lit = 0;
+    for (int y = s->h / 4; y < s->h * 3 / 4; ++y)
+        for (int x = s->w / 4; x < s->w * 3 / 4; ++x) {
+            const rgba p = at_rgba(s, x, y);
+            EXPECT_EQ(p.a, 255) << name << " inside " << x << "," << y;
+            lit += luma({p.r, p.g, p.b}) > 60; // the cells of the piece
+        }
+    EXPECT_GT(lit, s->w * s->h / 16) << name;
 }
 
 class data_pictures : public ::testing::Test {
@@ -378,6 +418,39 @@ TEST_F(data_pictures, cup_stands_on_black_and_zooms_to_fit_the_screen) {
     EXPECT_LE(final_pic->w, 540);
     EXPECT_LE(final_pic->h, 600);
     EXPECT_GE(final_pic->w, 200);
+}
+
+TEST_F(data_pictures, window_icon_is_a_rounded_tile_that_fills_the_square) {
+    // loaded as the program loads it, so with the alpha its header carries
+    surface_ptr icon = load_bmp("pics/icone.bmp");
+    ASSERT_TRUE(icon) << SDL_GetError();
+    EXPECT_EQ(icon->w, 32);
+    EXPECT_EQ(icon->h, 32);
+    expect_rounded_tile(icon.get(), "icone.bmp");
+}
+
+TEST_F(data_pictures, desktop_icons_come_in_every_size_with_transparent_corners) {
+    const std::string dir = QUELBO_ICON_DIR;
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const std::string size = std::to_string(n) + "x" + std::to_string(n);
+        const std::string path = dir + "/hicolor/" + size + "/apps/quelbo-kv.png";
+        surface_ptr png(IMG_Load(path.c_str()));
+        ASSERT_TRUE(png) << path << ": " << SDL_GetError();
+        EXPECT_EQ(png->w, n) << path;
+        EXPECT_EQ(png->h, n) << path;
+        expect_rounded_tile(png.get(), size);
+        if (n != 32) continue;
+        // the same picture as the window icon
+        surface_ptr icon = load_bmp("pics/icone.bmp");
+        ASSERT_TRUE(icon);
+        int differ = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const rgba p = at_rgba(png.get(), x, y), q = at_rgba(icon.get(), x, y);
+                differ += p.a != q.a || (p.a > 0 && (p.r != q.r || p.g != q.g || p.b != q.b));
+            }
+        EXPECT_EQ(differ, 0);
+    }
 }
 
 } // namespace

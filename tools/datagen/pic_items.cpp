@@ -1,4 +1,4 @@
-// Small pictures: block tiles, the window icon, the marker and the two device pictures.
+// Small pictures: block tiles, the marker and the two device pictures.
 #include <SDL_gfxPrimitives.h>
 
 #include <algorithm>
@@ -130,22 +130,6 @@ bool write_skins(const std::string& dir) {
         if (!save_bmp(s.get(), dir + "/skin" + std::to_string(style) + ".bmp")) return false;
     }
     return true;
-}
-
-bool write_icon(const std::string& dir) {
-    // drawn at three times the size, then shrunk
-    surface_ptr big = new_canvas(96, 96);
-    if (!big) return false;
-    panel_style st = theme_panel();
-    st.radius = 16;
-    st.edge = 4;
-    st.glow = 0;
-    panel(big.get(), 0, 0, 96, 96, st);
-    constexpr std::array<std::pair<int, int>, 4> cells{{{1, 0}, {0, 1}, {1, 1}, {2, 1}}};
-    for (auto [cx, cy] : cells)
-        draw_tile(big.get(), 2, 0, 3 + 30 * cx, 18 + 30 * cy);
-    surface_ptr s = downsample(big.get(), 3);
-    return s && save_bmp(s.get(), dir + "/icone.bmp");
 }
 
 bool write_marker(const std::string& dir) {
