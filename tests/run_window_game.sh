@@ -35,10 +35,10 @@ start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 prog_pid=$!
 find_window || fail "no window named Quelbo_KV within a minute"
 
-# The play screen shows the golden label of the preview box at (437, 52).
+# The play screen shows the golden label of the preview box at (438, 60).
 on_play_screen() {
     local r g b
-    read -r r g b <<<"$(pixel "$wid" 437 52)"
+    read -r r g b <<<"$(pixel "$wid" 438 60)"
     [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$g" -gt 140 ] && [ "$b" -lt 120 ]
 }
 # The menu shows its golden picture at (345, 100), where the play screen is black.

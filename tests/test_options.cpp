@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "screens/options.h"
 #include "support/audio_out.h"
@@ -110,8 +111,9 @@ void set_kept(game_ctx& ctx, std::vector<int> v) {
 
 const std::vector<int> DEFAULTS{0, 0, 0, 0, 0, 1, 119, 113};
 
-// Every white pixel of text rendered as the screen renders it shows white at (x, y).
-bool text_shown(SDL_Surface* scr, const char* text, int x, int y) {
+// Every white pixel of text rendered as the screen renders it shows white at its place.
+bool text_shown(SDL_Surface* scr, const char* text, layout_at at) {
+    const int x = at.x, y = at.y;
     font_ptr font(TTF_OpenFont("font/comic.ttf", 20));
     if (!font) return false;
     surface_ptr t(TTF_RenderText_Solid(font.get(), text, SDL_Color{255, 255, 255, 0}));
@@ -197,12 +199,14 @@ TEST(options_screen, device_ring_with_two_joysticks_both_ways_and_what_it_shows)
     bool joystick_shown = false, keyboard_shown = false;
     options_run r(s);
     r.then([&] {
-        joystick_shown = shows_picture(s.screen, joy_pic.get(), 150, 205) &&
-                         text_shown(s.screen, name.c_str(), 200, 202);
+        joystick_shown = shows_picture(s.screen, joy_pic.get(), LAYOUT_OPT_DEVICE_PIC_AT.x,
+                                       LAYOUT_OPT_DEVICE_PIC_AT.y) &&
+                         text_shown(s.screen, name.c_str(), LAYOUT_OPT_PAD_NAME_AT);
     });
     r.key(R).then([&] {
-        keyboard_shown = shows_picture(s.screen, key_pic.get(), 150, 205) &&
-                         text_shown(s.screen, "clavier", 200, 202);
+        keyboard_shown = shows_picture(s.screen, key_pic.get(), LAYOUT_OPT_DEVICE_PIC_AT.x,
+                                       LAYOUT_OPT_DEVICE_PIC_AT.y) &&
+                         text_shown(s.screen, "clavier", LAYOUT_OPT_PAD_NAME_AT);
     });
     keep(r);
     EXPECT_EQ(r.run(), 1);
@@ -216,9 +220,9 @@ TEST(options_screen, keyboard_capture_on_item_1_is_kept_and_shown) {
     ASSERT_TRUE(s.ok);
     bool old_shown = false, new_shown = false;
     options_run r(s);
-    r.then([&] { old_shown = text_shown(s.screen, "w et q", 160, 250); });
+    r.then([&] { old_shown = text_shown(s.screen, "w et q", LAYOUT_OPT_KEYS_AT); });
     r.key(SDLK_DOWN).key(SDLK_RETURN).two_keys(SDLK_a, SDLK_z);
-    r.then([&] { new_shown = text_shown(s.screen, "a et z", 160, 250); });
+    r.then([&] { new_shown = text_shown(s.screen, "a et z", LAYOUT_OPT_KEYS_AT); });
     keep(r);
     EXPECT_EQ(r.run(), 1);
     EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 0, 0, 0, 0, 1, SDLK_a, SDLK_z}));
@@ -236,7 +240,7 @@ TEST(options_screen, joystick_capture_starts_with_the_turn_left_button_not_retur
     // the capture of 4 and 6; the hat moves the cursor and button 1 keeps.
     r.hat(0, SDL_HAT_DOWN).key(SDLK_RETURN);
     r.button(0, 1).button(0, 4).button(0, 6);
-    r.then([&] { shown = text_shown(s.screen, "4 et 6", 160, 250); });
+    r.then([&] { shown = text_shown(s.screen, "4 et 6", LAYOUT_OPT_KEYS_AT); });
     for (int i = 0; i < 4; ++i)
         r.hat(0, SDL_HAT_DOWN);
     r.button(0, 1);
@@ -278,7 +282,8 @@ TEST(options_screen, skin_and_tune_wrap_around) {
     {
         options_run r(s);
         r.key(SDLK_DOWN, 2).key(L).then([&] {
-            preview = shows_picture(s.screen, skin2.get(), 150, 300);
+            preview = shows_picture(s.screen, skin2.get(), LAYOUT_OPT_PREVIEW_AT.x,
+                                    LAYOUT_OPT_PREVIEW_AT.y);
         });
         keep(r);
         EXPECT_EQ(r.run(), 1);
@@ -302,7 +307,7 @@ TEST(options_screen, skin_and_tune_wrap_around) {
         bool none_shown = false;
         options_run r(s);
         r.key(SDLK_DOWN, 3).key(R).then([&] {
-            none_shown = text_shown(s.screen, "Aucune", 155, 352);
+            none_shown = text_shown(s.screen, "Aucune", LAYOUT_OPT_MUSIC_NAME_AT);
         });
         keep(r);
         EXPECT_EQ(r.run(), 1);
@@ -408,7 +413,7 @@ TEST(options_screen, a_key_whose_low_byte_is_0_is_shown_as_a_question_mark) {
     set_kept(s.ctx, {0, 0, 0, 0, 0, 1, SDLK_KP0, SDLK_q});
     bool shown = false;
     options_run r(s);
-    r.then([&] { shown = text_shown(s.screen, "? et q", 160, 250); }).key(SDLK_ESCAPE);
+    r.then([&] { shown = text_shown(s.screen, "? et q", LAYOUT_OPT_KEYS_AT); }).key(SDLK_ESCAPE);
     std::fflush(stdout);
     testing::internal::CaptureStdout();
     const int result = r.run();
