@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int COMPOSE_NOTE_HOLD = -2; // in a written voice: no new note, the one before goes on
-
 // Semitone of a note letter above C; -1 for anything else.
 int semitone_of(char c) {
     static constexpr int SEMITONES[7] = {9, 11, 0, 2, 4, 5, 7}; // a b c d e f g
@@ -163,9 +161,7 @@ int write_notes(compose_section& sec, const compose_voice& v,
     const int total = total_rows(sec);
     for (const auto& n : notes) {
         if (row >= total) break;
-        if (n.note == COMPOSE_NOTE_HOLD) {
-            // the note before goes on
-        } else if (n.note == MOD_NOTE_NONE) {
+        if (n.note == MOD_NOTE_NONE) {
             put_silence(sec, row, v.channel);
         } else {
             put_note(sec, row, v.channel, n.note + v.transpose, v.sample);
@@ -188,49 +184,28 @@ int compose_melody(compose_section& sec, const compose_voice& v, const std::stri
 }
 
 void compose_harmony(compose_section& sec, const compose_voice& v, const std::string& text,
-                     const std::string& chords, int key_root, bool minor, int steps) {
-    static constexpr int MAJOR[7] = {0, 2, 4, 5, 7, 9, 11};
-    static constexpr int MINOR[7] = {0, 2, 3, 5, 7, 8, 10};
-    const int* scale = minor ? MINOR : MAJOR;
-    // Pitch of a scale degree counted from the key note at C-1's octave (degree 0).
-    auto pitch_of = [&](int d) {
-        const int octave = d >= 0 ? d / 7 : (d - 6) / 7;
-        return scale[d - 7 * octave] + 12 * octave;
-    };
+                     const std::string& chords, int gap) {
     const auto harmony = compose_parse_chords(chords);
+    if (harmony.empty()) return;
     const auto at = chord_at_rows(harmony, total_rows(sec));
-    const int gap = steps <= 2 ? 3 : 7; // the least distance under the melody
     auto notes = compose_parse_notes(text);
     int row = 0;
     for (auto& n : notes) {
         const int here = row;
         row += n.len;
-        if (n.note == MOD_NOTE_NONE || here >= total_rows(sec) || harmony.empty()) continue;
+        if (n.note == MOD_NOTE_NONE || here >= total_rows(sec)) continue;
         const compose_chord& c = harmony[at[here]];
         auto in_chord = [&](int note) {
             for (int t : c.tones)
-                if (t >= 0 && (note - c.root - t) % 12 == 0) return true;
+                if (t >= 0 && ((note - c.root - t) % 12 + 12) % 12 == 0) return true;
             return false;
         };
-        if (in_chord(n.note)) { // the nearest chord tone at least `gap` under it
-            int below = n.note - gap;
-            while (below >= 0 && !in_chord(below))
-                --below;
-            if (below >= 0) {
-                n.note = below;
-                continue;
-            }
-        }
-        int d = -7; // a passing note: the scale note at or under it, moved down the scale
-        while (pitch_of(d + 1) <= n.note - key_root)
-            ++d;
-        const int moved = pitch_of(d - steps) + key_root;
-        bool rubs = false; // a semitone off a chord tone: the voice keeps its note instead
-        for (int t : c.tones) {
-            const int interval = ((moved - c.root - t) % 12 + 12) % 12;
-            if (t >= 0 && (interval == 1 || interval == 11)) rubs = true;
-        }
-        n.note = rubs ? COMPOSE_NOTE_HOLD : moved;
+        int below = n.note - gap;
+        while (!in_chord(below))
+            --below;
+        while (below < 0) // under C-1: an octave up (and never read as a rest)
+            below += 12;
+        n.note = below;
     }
     write_notes(sec, v, notes, 0);
 }

@@ -58,12 +58,11 @@ struct compose_voice {
 int compose_melody(compose_section& sec, const compose_voice& v, const std::string& text,
                    int start_row = 0);
 
-// Writes a second voice under the melody: a note of the chord sounding is answered by the
-// nearest chord tone at least a minor third (steps 2) or a fifth (steps 5) under it, a passing
-// note by the note `steps` degrees down the scale of the key `key_root` (0..11, C = 0), major
-// or natural minor. Rests stay rests.
+// Writes a second voice under the melody: each note is answered by the nearest tone of the
+// chord sounding that lies at least `gap` semitones under it (3 gives mostly thirds, 7 mostly
+// sixths), so the voice never rubs against the chord. Rests stay rests.
 void compose_harmony(compose_section& sec, const compose_voice& v, const std::string& text,
-                     const std::string& chords, int key_root, bool minor, int steps);
+                     const std::string& chords, int gap);
 
 struct compose_chord {
     int root;                 // 0..11, C = 0

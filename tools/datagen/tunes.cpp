@@ -24,8 +24,8 @@ constexpr double PITCH_C3 = 130.81, PITCH_C4 = 261.63;
 enum tune_counter {
     COUNTER_NONE,
     COUNTER_LINE,   // its own text
-    COUNTER_THIRDS, // the melody a third below, in the key
-    COUNTER_SIXTHS, // the melody a sixth below
+    COUNTER_THIRDS, // under the melody, mostly in thirds
+    COUNTER_SIXTHS, // under the melody, mostly in sixths
     COUNTER_ECHO,   // the melody again, softer, three rows later
 };
 
@@ -46,8 +46,6 @@ struct tune_part {
 struct tune_sheet {
     const char* title = "";
     compose_control control;
-    int key = 0;
-    bool minor = false;
     synth_tone lead, counter, bass, chord, pad;
     int lead_volume = 48, counter_volume = 30, bass_volume = 40, chord_volume = 24, pad_volume = 20;
     bool plucked = false; // the chord sample is a one-shot pluck playing broken chords
@@ -79,12 +77,11 @@ synth_tone tone(double pitch, synth_wave wave, int cycles, double chorus, double
 constexpr std::array<int, MOD_CHANNELS> TUNE_PANS = {0x80, 0x74, 0xA8, 0x80,
                                                      0x4C, 0xB4, 0x88, 0x58};
 
-// Bright, major, mid tempo.
+// Bright, in G major, mid tempo.
 tune_sheet tune_matin() {
     tune_sheet t;
     t.title = "Matin clair";
     t.control = {6, 126, 0, TUNE_PANS};
-    t.key = 7; // G major
     t.lead = tone(PITCH_C4, SYNTH_PULSE25, 64, 0.25, 0.004, 0.30, 0.7, 1.0, 0.6);
     t.counter = tone(PITCH_C4, SYNTH_SQUARE, 64, 0.15, 0.006, 0.25, 0.6, 0.8, 0.45);
     t.bass = tone(PITCH_C3, SYNTH_SAW, 16, 0.0, 0.003, 0.12, 0.45, 1.0, 0.35);
@@ -169,13 +166,11 @@ tune_sheet tune_matin() {
     return t;
 }
 
-// Minor, slow and misty.
+// Slow and misty, in D minor.
 tune_sheet tune_brume() {
     tune_sheet t;
     t.title = "Brume du soir";
     t.control = {6, 80, 0, TUNE_PANS};
-    t.key = 2; // D minor
-    t.minor = true;
     t.lead = tone(PITCH_C4, SYNTH_SAW, 64, 0.4, 0.06, 0.5, 0.8, 0.5, 0.3);
     t.counter = tone(PITCH_C4, SYNTH_ORGAN, 64, 0.3, 0.05, 0.4, 0.8, 0.7, 0.6);
     t.bass = tone(PITCH_C3, SYNTH_SQUARE, 16, 0.0, 0.01, 0.3, 0.6, 0.6, 0.25);
@@ -250,13 +245,11 @@ tune_sheet tune_brume() {
     return t;
 }
 
-// Minor, fast and driving.
+// Fast and driving, in E minor.
 tune_sheet tune_course() {
     tune_sheet t;
     t.title = "Course folle";
     t.control = {4, 110, 0, TUNE_PANS};
-    t.key = 4; // E minor
-    t.minor = true;
     t.lead = tone(PITCH_C4, SYNTH_SAW, 64, 0.2, 0.003, 0.15, 0.6, 1.0, 0.7);
     t.counter = tone(PITCH_C4, SYNTH_PULSE25, 64, 0.1, 0.003, 0.2, 0.5, 0.9, 0.5);
     t.bass = tone(PITCH_C3, SYNTH_SQUARE, 16, 0.0, 0.002, 0.08, 0.4, 0.8, 0.3);
@@ -350,26 +343,25 @@ tune_sheet tune_course() {
     return t;
 }
 
-// Major, slow and calm, with plucked broken chords.
+// Slow and calm, in F major, with plucked broken chords.
 tune_sheet tune_lac() {
     tune_sheet t;
     t.title = "Lac tranquille";
     t.control = {8, 96, 0, TUNE_PANS};
-    t.key = 5; // F major
-    t.lead = tone(PITCH_C4, SYNTH_TRIANGLE, 64, 0.2, 0.05, 0.4, 0.75, 1.0, 0.8);
-    t.counter = tone(PITCH_C4, SYNTH_SINE, 64, 0.3, 0.06, 0.4, 0.8, 1.0, 1.0);
+    t.lead = tone(PITCH_C4, SYNTH_SAW, 64, 0.3, 0.05, 0.4, 0.75, 0.7, 0.5);
+    t.counter = tone(PITCH_C4, SYNTH_ORGAN, 64, 0.3, 0.06, 0.4, 0.8, 1.0, 1.0);
     t.bass = tone(PITCH_C3, SYNTH_TRIANGLE, 16, 0.0, 0.01, 0.4, 0.7, 1.0, 0.8);
     t.chord = tone(PITCH_C4, SYNTH_SAW, 32, 0.0, 0.0, 0.7, 0.0, 1.0, 0.5);
     t.pad = tone(PITCH_C4, SYNTH_SAW, 64, 0.4, 0.2, 0.8, 0.8, 0.35, 0.3);
     t.plucked = true;
-    t.lead_volume = 52;
+    t.lead_volume = 44;
     t.counter_volume = 30;
     t.bass_volume = 40;
     t.chord_volume = 40;
     t.pad_volume = 20;
     t.kick_volume = 44;
     t.snare_volume = 40;
-    t.hat_volume = 34;
+    t.hat_volume = 42;
     t.crash_volume = 28;
     t.chord_center = 15;
     t.vibrato = 0x23;
@@ -436,12 +428,11 @@ tune_sheet tune_lac() {
     return t;
 }
 
-// Major, bouncy and swung, with staccato notes and off-beat chords.
+// Bouncy and swung, in B flat major, with staccato notes and off-beat chords.
 tune_sheet tune_sauts() {
     tune_sheet t;
     t.title = "Petits sauts";
     t.control = {6, 120, 4, TUNE_PANS};
-    t.key = 10; // B flat major
     t.lead = tone(PITCH_C4, SYNTH_SQUARE, 64, 0.1, 0.002, 0.12, 0.3, 0.9, 0.5);
     t.counter = tone(PITCH_C4, SYNTH_TRIANGLE, 64, 0.0, 0.002, 0.1, 0.3, 1.0, 0.8);
     t.bass = tone(PITCH_C3, SYNTH_SAW, 16, 0.0, 0.002, 0.1, 0.35, 0.8, 0.3);
@@ -561,10 +552,10 @@ bool build_tune(const tune_sheet& t, mod_song& song, uint64_t seed) {
             compose_melody(s, {CH_COUNTER, S_COUNTER, -1, 64, t.vibrato, 0}, p.counter_line);
             break;
         case COUNTER_THIRDS:
-            compose_harmony(s, counter, p.lead, p.chords, t.key, t.minor, 2);
+            compose_harmony(s, counter, p.lead, p.chords, 3);
             break;
         case COUNTER_SIXTHS:
-            compose_harmony(s, counter, p.lead, p.chords, t.key, t.minor, 5);
+            compose_harmony(s, counter, p.lead, p.chords, 7);
             break;
         case COUNTER_ECHO:
             compose_melody(s, {CH_COUNTER, S_ECHO, -1, 64, t.vibrato, 0}, p.lead, 3);
