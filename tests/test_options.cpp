@@ -495,16 +495,19 @@ size_t file_size(const std::string& path) {
     return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
-// Largest sample magnitude in the last `seconds` of the raw 16-bit file.
+// Largest sample magnitude in the last `seconds` of the raw 16-bit file. The mixer goes on
+// writing meanwhile: it reads that many seconds back from where the end was, never up to a
+// moving end.
 int loudest_tail(const std::string& path, size_t seconds) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return -1;
-    std::fseek(f, -static_cast<long>(seconds * AUDIO_BYTES_PER_S), SEEK_END);
-    int loudest = 0;
-    int16_t v;
-    while (std::fread(&v, sizeof v, 1, f) == 1)
-        loudest = std::max(loudest, std::abs(static_cast<int>(v)));
+    std::vector<int16_t> tail(seconds * AUDIO_BYTES_PER_S / sizeof(int16_t));
+    std::fseek(f, -static_cast<long>(tail.size() * sizeof(int16_t)), SEEK_END);
+    const size_t got = std::fread(tail.data(), sizeof(int16_t), tail.size(), f);
     std::fclose(f);
+    int loudest = 0;
+    for (size_t i = 0; i < got; ++i)
+        loudest = std::max(loudest, std::abs(static_cast<int>(tail[i])));
     return loudest;
 }
 

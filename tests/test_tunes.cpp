@@ -24,7 +24,7 @@ constexpr double SILENT_DBFS = -50.0; // a window below this is silent
 constexpr double SEAM_S = 0.002;      // the loop point, give or take this
 constexpr double AROUND_S = 2.0;      // the music compared with it, on each side
 constexpr size_t FFT_SIZE = 2048;
-constexpr size_t FFT_HOP = 8192; // every fourth stretch of the music is analysed
+constexpr size_t FFT_HOP = 16384; // every eighth stretch of the music is analysed
 
 struct rendered {
     std::vector<int16_t> pcm; // interleaved stereo, one pass then past the loop

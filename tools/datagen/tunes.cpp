@@ -89,15 +89,15 @@ tune_sheet tune_matin() {
     t.pad = tone(PITCH_C4, SYNTH_SAW, 64, 0.35, 0.08, 0.5, 0.75, 0.6, 0.4);
     t.lead_volume = 60;
     t.counter_volume = 24;
-    t.bass_volume = 48;
-    t.chord_volume = 34;
-    t.pad_volume = 30;
+    t.bass_volume = 44;
+    t.chord_volume = 28;
+    t.pad_volume = 26;
     t.kick_volume = 56;
     t.snare_volume = 56;
     t.hat_volume = 36;
     t.crash_volume = 36;
     t.chord_center = 16;
-    t.vibrato = 0x33;
+    t.vibrato = 0x32;
     const char* verse = "G:16 D/F#:16 Em:16 C:16 G:16 D/F#:16 C:16 D:16";
     const char* verse2 = "G:16 D/F#:16 Em:16 C:16 G:16 D/F#:16 C:8 D:8 G:16";
     const char* tune_a = "d3:4 b2:2 d3:2 g3:4 f#3:2 e3:2  d3:6 a2:2 f#2:4 a2:4 "
@@ -178,7 +178,7 @@ tune_sheet tune_brume() {
     t.pad = tone(PITCH_C4, SYNTH_ORGAN, 64, 0.35, 0.12, 0.6, 0.8, 0.6, 0.5);
     t.lead_volume = 58;
     t.counter_volume = 26;
-    t.bass_volume = 40;
+    t.bass_volume = 32;
     t.chord_volume = 32;
     t.pad_volume = 30;
     t.kick_volume = 50;
@@ -186,7 +186,7 @@ tune_sheet tune_brume() {
     t.hat_volume = 32;
     t.crash_volume = 30;
     t.chord_center = 15;
-    t.vibrato = 0x24;
+    t.vibrato = 0x23;
     const char* verse = "Dm:16 Bb:16 Gm:16 A7:16 Dm:16 F:16 Gm:8 A7:8 Dm:16";
     const char* tune_a = "d3:8 f3:4 e3:4  d3:6 c3:2 bb2:8  g2:4 bb2:4 d3:4 c3:2 bb2:2 "
                          "a2:12 c#3:2 e3:2  f3:8 e3:4 d3:4  c3:6 d3:2 a2:8 "
@@ -257,15 +257,15 @@ tune_sheet tune_course() {
     t.pad = tone(PITCH_C4, SYNTH_SAW, 64, 0.3, 0.04, 0.4, 0.7, 0.7, 0.45);
     t.lead_volume = 58;
     t.counter_volume = 30;
-    t.bass_volume = 46;
+    t.bass_volume = 38;
     t.chord_volume = 36;
     t.pad_volume = 28;
-    t.kick_volume = 56;
+    t.kick_volume = 50;
     t.snare_volume = 56;
     t.hat_volume = 34;
     t.crash_volume = 36;
     t.chord_center = 16;
-    t.vibrato = 0x44;
+    t.vibrato = 0x42;
     const char* verse = "Em:16 C:16 D:16 B:16 Em:16 C:16 D:16 B:16";
     const char* tune_a = "e3:2 b2:2 e3:2 g3:2 f#3:2 e3:2 d3:2 b2:2  c3:4 e3:2 g3:2 e3:4 c3:4 "
                          "d3:2 a2:2 d3:2 f#3:2 a3:4 f#3:4  d#3:6 f#3:2 b2:8 "
@@ -356,7 +356,7 @@ tune_sheet tune_lac() {
     t.plucked = true;
     t.lead_volume = 44;
     t.counter_volume = 30;
-    t.bass_volume = 40;
+    t.bass_volume = 34;
     t.chord_volume = 40;
     t.pad_volume = 20;
     t.kick_volume = 44;
@@ -364,7 +364,7 @@ tune_sheet tune_lac() {
     t.hat_volume = 42;
     t.crash_volume = 28;
     t.chord_center = 15;
-    t.vibrato = 0x23;
+    t.vibrato = 0x22;
     const char* verse = "F:16 Am:16 Bb:16 F/A:16 Gm:16 Dm:16 Bb:16 C:16";
     const char* tune_a = "c3:8 a2:4 c3:4  e3:8 d3:4 c3:4  d3:8 f3:4 d3:4  c3:16 "
                          "bb2:8 d3:4 c3:4  a2:8 f2:4 a2:4  bb2:4 d3:4 f3:4 d3:4  e3:12 g2:4";
