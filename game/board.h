@@ -12,16 +12,16 @@ constexpr int BOARD_ROWS = 20;
 constexpr int BOARD_CELL = LAYOUT_CELL;
 static_assert(BOARD_COLS * BOARD_CELL == LAYOUT_WELL_W && BOARD_ROWS * BOARD_CELL == LAYOUT_WELL_H);
 
-constexpr int MOVE_NONE = 0;
-constexpr int MOVE_DOWN = 1;
-constexpr int MOVE_RIGHT = 2;
-constexpr int MOVE_LEFT = 3;
-constexpr int MOVE_TURN_RIGHT = 4;
-constexpr int MOVE_TURN_LEFT = 5;
-
-constexpr int FIT_BLOCKED = 0;
-constexpr int FIT_FREE = 1;
-constexpr int FIT_LANDED = 2;
+// The kinds of move, and what a test of a move against the well gives.
+enum move_kind : int {
+    MOVE_NONE,
+    MOVE_DOWN,
+    MOVE_RIGHT,
+    MOVE_LEFT,
+    MOVE_TURN_RIGHT,
+    MOVE_TURN_LEFT
+};
+enum fit_result : int { FIT_BLOCKED, FIT_FREE, FIT_LANDED };
 
 // Column-major occupancy: cell (x, y) at index x * BOARD_ROWS + y; 1 occupied.
 struct board {

@@ -21,19 +21,30 @@
 namespace {
 
 constexpr int GAME_FONT_SIZE = 30;
-constexpr int32_t GAME_START_DELAY_MS = 1000;
-constexpr int32_t GAME_LEVEL_STEP_MS = 50;
-constexpr int32_t GAME_LEVEL_BONUS = 1000;
-constexpr int32_t GAME_SOFT_DROP_POINTS = 5;
-constexpr int32_t GAME_ROW_POINTS = 100;
-constexpr int32_t GAME_ROWS_PER_LEVEL = 10;
-constexpr uint32_t GAME_ROW_PAUSE_MS = 100;
-constexpr int GAME_KEY_REPEAT_MS = 100;
-constexpr uint32_t GAME_CURTAIN_MS = 10;
-constexpr int GAME_SLIDE_STEP = 5;
-constexpr uint32_t GAME_SLIDE_MS = 50;
-constexpr uint32_t GAME_HOLD_MS = 5000;
-constexpr uint32_t GAME_HOLD_SLEEP_MS = 100;
+constexpr uint32_t GAME_ROW_PAUSE_MS = 100; // after each row removed
+constexpr int GAME_KEY_REPEAT_MS = 100;     // delay and interval
+
+// How a game scores and speeds up.
+struct game_rules {
+    int32_t start_delay_ms;   // between two fall steps at level 0
+    int32_t level_step_ms;    // taken off that delay at each level
+    int32_t level_bonus;      // points for each level reached
+    int32_t soft_drop_points; // for each row dropped by hand
+    int32_t row_points;       // the k-th row of one landing scores k times this
+    int32_t rows_per_level;
+};
+constexpr game_rules GAME_RULES{1000, 50, 1000, 5, 100, 10};
+
+// The end of a game: the curtain closes cell by cell, "GAME OVER" slides down by steps, and
+// the picture holds, checked every hold_sleep_ms.
+struct game_over_timing {
+    uint32_t curtain_ms;
+    int slide_step;
+    uint32_t slide_ms;
+    uint32_t hold_ms;
+    uint32_t hold_sleep_ms;
+};
+constexpr game_over_timing GAME_OVER{10, 5, 50, 5000, 100};
 
 // One number of the play screen: its text and the area it last covered.
 struct number_text {
@@ -83,7 +94,7 @@ struct game_state {
     int32_t score = 0;
     int32_t lines = 0;
     int32_t level = 0;
-    int32_t fall_delay = GAME_START_DELAY_MS;
+    int32_t fall_delay = GAME_RULES.start_delay_ms;
     uint32_t last_fall = 0;
     bool done = false;
     bool new_piece_wanted = false;
@@ -160,8 +171,8 @@ void after_landing(game_state& st, SDL_Surface* screen) {
     }
     if (st.level_rise_wanted) {
         ++st.level;
-        st.fall_delay -= GAME_LEVEL_STEP_MS;
-        st.score += GAME_LEVEL_BONUS;
+        st.fall_delay -= GAME_RULES.level_step_ms;
+        st.score += GAME_RULES.level_bonus;
         show_number(screen, st.font.get(), st.level_text, st.level);
         st.level_rise_wanted = false;
     }
@@ -197,7 +208,7 @@ int take_move(game_state& st, input_state& in, const controls_cfg& ctl, uint32_t
         st.last_fall = clock_ticks();
         move = MOVE_DOWN;
     } else if (take_command(in, joystick, SDLK_DOWN, in.hat_cmd[INPUT_HAT_DOWN])) {
-        st.score += GAME_SOFT_DROP_POINTS;
+        st.score += GAME_RULES.soft_drop_points;
         move = MOVE_DOWN;
     }
     return move;
@@ -217,10 +228,10 @@ void land_piece(game_state& st, SDL_Surface* screen) {
         clock_delay(GAME_ROW_PAUSE_MS);
         SDL_Flip(screen);
         ++burst;
-        if ((st.lines + burst) % GAME_ROWS_PER_LEVEL == 0) st.level_rise_wanted = true;
+        if ((st.lines + burst) % GAME_RULES.rows_per_level == 0) st.level_rise_wanted = true;
     }
     st.lines += burst;
-    st.score += GAME_ROW_POINTS * burst * (burst + 1) / 2;
+    st.score += GAME_RULES.row_points * burst * (burst + 1) / 2;
     show_number(screen, st.font.get(), st.lines_text, st.lines);
     st.new_piece_wanted = true;
 }
@@ -307,7 +318,7 @@ void game_over_text(SDL_Surface* screen, TTF_Font* font) {
     // The curtain: the well turns black cell by cell from the top left.
     for (int y = 0; y < BOARD_ROWS; ++y)
         for (int x = 0; x < BOARD_COLS; ++x) {
-            clock_delay(GAME_CURTAIN_MS);
+            clock_delay(GAME_OVER.curtain_ms);
             SDL_Rect cell{static_cast<Sint16>(BOARD_CELL * x), static_cast<Sint16>(BOARD_CELL * y),
                           BOARD_CELL, BOARD_CELL};
             fill_black(screen, cell);
@@ -315,17 +326,18 @@ void game_over_text(SDL_Surface* screen, TTF_Font* font) {
         }
     // The text slides down to the middle of the screen, centred over the well.
     const int x = (LAYOUT_WELL_W - text->w) / 2;
-    for (int y = 0; y <= screen->h / 2; y += GAME_SLIDE_STEP) {
+    for (int y = 0; y <= screen->h / 2; y += GAME_OVER.slide_step) {
         SDL_Rect r{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(text->w),
                    static_cast<Uint16>(text->h)};
         fill_black(screen, r);
         blit_at(text.get(), screen, x, y);
-        clock_delay(GAME_SLIDE_MS);
+        clock_delay(GAME_OVER.slide_ms);
         SDL_Flip(screen);
     }
     const uint32_t slide_end = clock_ticks();
-    while (static_cast<int32_t>(clock_ticks() - slide_end) < static_cast<int32_t>(GAME_HOLD_MS))
-        clock_delay(GAME_HOLD_SLEEP_MS);
+    while (static_cast<int32_t>(clock_ticks() - slide_end) <
+           static_cast<int32_t>(GAME_OVER.hold_ms))
+        clock_delay(GAME_OVER.hold_sleep_ms);
 }
 
 int game_loop(SDL_Surface*& screen, game_ctx& ctx) {

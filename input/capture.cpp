@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <array>
 #include <cstdio>
 
 #include "app/clock.h"
@@ -16,6 +17,17 @@ constexpr int CAPTURE_FONT_SIZE = 20;
 constexpr uint32_t CAPTURE_WAIT_MS = 10;
 
 constexpr int CAPTURE_CLOSED = -1;
+
+// The two controls, asked for in turn: the prompt, and where a key or a button goes.
+struct capture_step {
+    const char* prompt;
+    int32_t edit_cfg::*key;
+    int32_t edit_cfg::*button;
+};
+constexpr std::array<capture_step, 2> CAPTURE_STEPS{{
+    {"appuyer sur droite", &edit_cfg::key_right, &edit_cfg::button_right},
+    {"appuyer sur gauche", &edit_cfg::key_left, &edit_cfg::button_left},
+}};
 
 // Renders a prompt; prints the message (no line end) and gives null on failure.
 surface_ptr render_prompt(TTF_Font* font, const char* text) {
@@ -61,33 +73,20 @@ int saisie_cfg(SDL_Surface* screen, edit_cfg& cfg) {
         SDL_Flip(screen);
         return 0;
     }
-
-    surface_ptr prompt = render_prompt(font.get(), "appuyer sur droite");
-    if (!prompt) {
-        SDL_Flip(screen);
-        return 0;
-    }
     SDL_Rect box{};
-    show_prompt(screen, prompt.get(), box);
-
-    const int right = wait_control(cfg);
-    if (right == CAPTURE_CLOSED) return 0;
-    if (cfg.device == CTX_DEVICE_KEYBOARD)
-        cfg.key_right = right;
-    else
-        cfg.button_right = right;
-
-    prompt.reset();
-    fill_black(screen, box);
-    prompt = render_prompt(font.get(), "appuyer sur gauche");
-    if (!prompt) return 0;
-    show_prompt(screen, prompt.get(), box);
-
-    const int left = wait_control(cfg);
-    if (left == CAPTURE_CLOSED) return 0;
-    if (cfg.device == CTX_DEVICE_KEYBOARD)
-        cfg.key_left = left;
-    else
-        cfg.button_left = left;
+    for (size_t i = 0; i < CAPTURE_STEPS.size(); ++i) {
+        const capture_step& step = CAPTURE_STEPS[i];
+        // The first prompt's box is blanked: the second one may be narrower.
+        if (i > 0) fill_black(screen, box);
+        const surface_ptr prompt = render_prompt(font.get(), step.prompt);
+        if (!prompt) {
+            if (i == 0) SDL_Flip(screen);
+            return 0;
+        }
+        show_prompt(screen, prompt.get(), box);
+        const int value = wait_control(cfg);
+        if (value == CAPTURE_CLOSED) return 0;
+        cfg.*(cfg.device == CTX_DEVICE_KEYBOARD ? step.key : step.button) = value;
+    }
     return 1;
 }

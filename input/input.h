@@ -9,10 +9,13 @@ struct game_ctx;
 
 constexpr int INPUT_KEY_COUNT = 323; // key symbols 0..322
 constexpr int INPUT_HAT_SLOTS = 9;   // indexed by hat value 1, 2, 4, 8
-constexpr int INPUT_HAT_UP = 1;
-constexpr int INPUT_HAT_RIGHT = 2;
-constexpr int INPUT_HAT_DOWN = 4;
-constexpr int INPUT_HAT_LEFT = 8;
+// The hat's four directions, as the multimedia layer reports them.
+enum input_hat : int {
+    INPUT_HAT_UP = 1,
+    INPUT_HAT_RIGHT = 2,
+    INPUT_HAT_DOWN = 4,
+    INPUT_HAT_LEFT = 8
+};
 constexpr int32_t INPUT_HAT_REPEAT_MS = 100;
 constexpr int32_t INPUT_BUTTON_REPEAT_MS = 150;
 

@@ -18,18 +18,30 @@
 namespace {
 
 constexpr int RECORD_FONT_SIZE = 40;
-constexpr int RECORD_REPEAT_DELAY = 1000;
-constexpr int RECORD_REPEAT_INTERVAL = 200;
-constexpr float RECORD_ZOOM_START = 0.01f;
-constexpr float RECORD_ZOOM_STEP = 0.01f;
-constexpr float RECORD_ZOOM_LAST = 0.73f;
-constexpr double RECORD_TURN_PER_ZOOM = 1000.0;
-constexpr double RECORD_FINAL_ZOOM = 0.75;
-constexpr uint32_t RECORD_FRAME_MS = 20;
-constexpr uint32_t RECORD_PAUSE_MS = 2000;
-constexpr uint32_t RECORD_MARK_MS = 500;
-constexpr uint32_t RECORD_CYCLE_MS = 1000;
 constexpr int RECORD_NAME_LEN = 3;
+constexpr uint32_t RECORD_FRAME_MS = 20; // each frame of the cup and of the entry
+
+// The cup grows from the first zoom by steps up to the last (single precision, as the count of
+// frames depends on it), turning with its size; then the final picture holds for a pause.
+struct cup_motion {
+    float zoom_start;
+    float zoom_step;
+    float zoom_last;
+    double turn_per_zoom;
+    double final_zoom;
+    uint32_t pause_ms;
+};
+constexpr cup_motion RECORD_CUP{0.01f, 0.01f, 0.73f, 1000.0, 0.75, 2000};
+
+// The name entry: the key repeat it sets, and the cursor mark shown for the first part of
+// each blink cycle.
+struct entry_timing {
+    int repeat_delay_ms;
+    int repeat_interval_ms;
+    uint32_t mark_ms;
+    uint32_t cycle_ms;
+};
+constexpr entry_timing RECORD_ENTRY{1000, 200, 500, 1000};
 
 // The name being entered: the true letter at the cursor is kept apart while the mark shows.
 struct name_entry {
@@ -69,7 +81,7 @@ bool take_key(name_entry& e, SDLKey sym) {
 // The cursor mark shows for the first half of each cycle.
 void blink_step(name_entry& e, uint32_t& blink_start) {
     const uint32_t now = clock_ticks();
-    if (now < blink_start + RECORD_MARK_MS) {
+    if (now < blink_start + RECORD_ENTRY.mark_ms) {
         if (!e.mark_shown) {
             e.current = e.name[e.cursor];
             e.name[e.cursor] = '_';
@@ -78,16 +90,16 @@ void blink_step(name_entry& e, uint32_t& blink_start) {
     } else {
         e.name[e.cursor] = e.current;
         e.mark_shown = false;
-        if (now >= blink_start + RECORD_CYCLE_MS) blink_start = clock_ticks();
+        if (now >= blink_start + RECORD_ENTRY.cycle_ms) blink_start = clock_ticks();
     }
 }
 
 // The growing, turning cup; returns the top-left corner of the last frame's picture.
 layout_at cup_animation(SDL_Surface* screen, SDL_Surface* cup) {
     layout_at at{0, 0};
-    float zoom = RECORD_ZOOM_START;
+    float zoom = RECORD_CUP.zoom_start;
     double angle = 0.0;
-    while (zoom <= RECORD_ZOOM_LAST) {
+    while (zoom <= RECORD_CUP.zoom_last) {
         clear_black(screen);
         surface_ptr frame(cup ? rotozoomSurface(cup, angle, zoom, SMOOTHING_OFF) : nullptr);
         if (frame) {
@@ -96,11 +108,21 @@ layout_at cup_animation(SDL_Surface* screen, SDL_Surface* cup) {
         }
         SDL_Flip(screen);
         frame.reset();
-        angle = RECORD_TURN_PER_ZOOM * zoom;
+        angle = RECORD_CUP.turn_per_zoom * zoom;
         clock_delay(RECORD_FRAME_MS);
-        zoom = zoom + RECORD_ZOOM_STEP;
+        zoom = zoom + RECORD_CUP.zoom_step;
     }
     return at;
+}
+
+// Renders a text of the entry; null, after the message naming its surface, on failure.
+surface_ptr entry_text(TTF_Font* font, const char* text, const char* name) {
+    surface_ptr s = render_white(font, text);
+    if (!s)
+        std::printf("Erreur de cr\xe9"
+                    "ation de %s :%s\n",
+                    name, TTF_GetError());
+    return s;
 }
 
 } // namespace
@@ -116,7 +138,7 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
     char place_text[48];
     std::snprintf(place_text, sizeof place_text, "nouveau classement : %d", place + 1);
 
-    SDL_EnableKeyRepeat(RECORD_REPEAT_DELAY, RECORD_REPEAT_INTERVAL);
+    SDL_EnableKeyRepeat(RECORD_ENTRY.repeat_delay_ms, RECORD_ENTRY.repeat_interval_ms);
 
     const font_ptr font = open_game_font(RECORD_FONT_SIZE);
     if (!font) {
@@ -144,10 +166,10 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
 
     // The final cup goes over the last frame, which is not cleared.
     surface_ptr final_cup;
-    if (cup) final_cup.reset(rotozoomSurface(cup.get(), 0.0, RECORD_FINAL_ZOOM, SMOOTHING_OFF));
+    if (cup) final_cup.reset(rotozoomSurface(cup.get(), 0.0, RECORD_CUP.final_zoom, SMOOTHING_OFF));
     blit_at(final_cup.get(), screen, cup_at);
     SDL_Flip(screen);
-    clock_delay(RECORD_PAUSE_MS);
+    clock_delay(RECORD_CUP.pause_ms);
 
     while (!done) {
         SDL_Event ev;
@@ -160,19 +182,9 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
             }
         }
 
-        surface_ptr surf_nom = render_white(font.get(), entry.name);
-        if (!surf_nom) {
-            std::printf("Erreur de cr\xe9"
-                        "ation de surf_nom :%s\n",
-                        TTF_GetError());
-            done = true;
-            result = 0;
-        }
-        surface_ptr surf_rank = render_white(font.get(), place_text);
-        if (!surf_rank) {
-            std::printf("Erreur de cr\xe9"
-                        "ation de surf_rank :%s\n",
-                        TTF_GetError());
+        surface_ptr surf_nom = entry_text(font.get(), entry.name, "surf_nom");
+        surface_ptr surf_rank = entry_text(font.get(), place_text, "surf_rank");
+        if (!surf_nom || !surf_rank) {
             done = true;
             result = 0;
         }

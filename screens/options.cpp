@@ -21,17 +21,23 @@ namespace {
 constexpr int OPT_FONT_SIZE = 20;
 constexpr uint32_t OPT_PASS_MS = 50;
 constexpr int OPT_ITEM_LAST = 5;
-constexpr int OPT_SKIN_LAST = 2;
-constexpr int OPT_TUNE_LAST = 5;
-constexpr int OPT_TUNE_WRAP_LEFT = 4; // Left on "no music" goes to tune 4
-constexpr size_t OPT_NAME_SIZE = 32;  // device name and tune title, terminator included
-constexpr size_t OPT_KEYS_SIZE = 16;  // controls text, terminator included
-constexpr size_t OPT_PATH_SIZE = 32;
+
+// A setting stepped with Left and Right: past the last value it comes back to 0, and below 0
+// it goes to below_first.
+struct step_range {
+    int last;
+    int below_first;
+};
+constexpr step_range OPT_SKINS{2, 2};
+constexpr step_range OPT_TUNES{5, 4}; // Left on "no music" goes to tune 4
+
+// Texts, terminator included: a device name or tune title, the controls, a file path.
+using name_buf = std::array<char, 32>;
+using keys_buf = std::array<char, 16>;
+using path_buf = std::array<char, 32>;
 
 constexpr const char* OPT_KEYBOARD_NAME = "clavier";
 constexpr const char* OPT_NO_TUNE_NAME = "Aucune";
-
-using name_buf = std::array<char, OPT_NAME_SIZE>;
 
 const char* audio_text() {
     const char* text = audio_error_text(FSOUND_GetError());
@@ -71,7 +77,7 @@ char key_char(int32_t sym) {
     return c == 0 ? '?' : static_cast<char>(c);
 }
 
-void controls_text(const edit_cfg& cfg, std::array<char, OPT_KEYS_SIZE>& buf) {
+void controls_text(const edit_cfg& cfg, keys_buf& buf) {
     if (cfg.device == CTX_DEVICE_KEYBOARD)
         std::snprintf(buf.data(), buf.size(), "%c et %c", key_char(cfg.key_right),
                       key_char(cfg.key_left));
@@ -80,7 +86,7 @@ void controls_text(const edit_cfg& cfg, std::array<char, OPT_KEYS_SIZE>& buf) {
 }
 
 surface_ptr load_skin(int skin) {
-    std::array<char, OPT_PATH_SIZE> path{};
+    path_buf path{};
     std::snprintf(path.data(), path.size(), "pics/skin%d.bmp", skin);
     surface_ptr s = load_bmp(path.data());
     if (!s) std::printf("Err de chargement du skinset :%s\n", SDL_GetError());
@@ -88,7 +94,7 @@ surface_ptr load_skin(int skin) {
 }
 
 song_ptr load_song(int tune) {
-    std::array<char, OPT_PATH_SIZE> path{};
+    path_buf path{};
     std::snprintf(path.data(), path.size(), "sounds/tune%d.mod", tune);
     return song_ptr(FMUSIC_LoadSong(path.data()));
 }
@@ -111,9 +117,9 @@ void step_device(edit_cfg& cfg, int direction) {
     }
 }
 
-int wrap(int value, int low_to, int last) {
-    if (value < 0) return low_to;
-    if (value > last) return 0;
+int wrap(int value, step_range range) {
+    if (value < 0) return range.below_first;
+    if (value > range.last) return 0;
     return value;
 }
 
@@ -252,7 +258,7 @@ void capture_item(options_state& st, SDL_Surface* screen, input_state& in) {
 // Another tune: the old one stopped and freed, the new one played once, and its title.
 void tune_item(options_state& st) {
     st.song.reset();
-    st.cfg.tune = wrap(st.cfg.tune + st.direction, OPT_TUNE_WRAP_LEFT, OPT_TUNE_LAST);
+    st.cfg.tune = wrap(st.cfg.tune + st.direction, OPT_TUNES);
     if (st.cfg.tune == 0) {
         set_name(st.music_name, OPT_NO_TUNE_NAME);
     } else {
@@ -301,7 +307,7 @@ void act_on_item(options_state& st, SDL_Surface* screen, game_ctx& ctx) {
     case 2:
         if (st.direction == 0) break;
         st.preview.reset();
-        st.cfg.skin = wrap(st.cfg.skin + st.direction, OPT_SKIN_LAST, OPT_SKIN_LAST);
+        st.cfg.skin = wrap(st.cfg.skin + st.direction, OPT_SKINS);
         st.preview = load_skin(st.cfg.skin);
         if (!st.preview) fail(st);
         break;
@@ -342,7 +348,7 @@ void options_pass(options_state& st, SDL_Surface*& screen, game_ctx& ctx) {
     take_commands(st, screen, ctx);
     if (st.cfg.device != CTX_DEVICE_KEYBOARD && st.cfg.device != CTX_DEVICE_JOYSTICK)
         st.cfg.device = CTX_DEVICE_KEYBOARD;
-    std::array<char, OPT_KEYS_SIZE> touches{};
+    keys_buf touches{};
     controls_text(st.cfg, touches);
     surface_ptr surf_touches;
     render_or_fail(st, touches.data(), surf_touches, "surf_touches");

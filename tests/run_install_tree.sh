@@ -10,30 +10,9 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
-run_dir=$(cd "${1:?usage: run_install_tree.sh <run_dir>}" && pwd)
-bin=$run_dir/quelbo_kv
-[ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+script_setup tree "${1:-}"
 
-make_scratch tree
-xvfb_pid=
-prog_pid=
-cleanup() {
-    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-expect_file() { # expect_file <file> <exact content>
-    if [ "$(cat "$1" 2>/dev/null; echo .)" != "$2." ]; then
-        fail "$1 holds '$(cat "$1" 2>/dev/null)', expected '$2'"
-    fi
-}
+keep_going=1
 elsewhere=$tmp/elsewhere
 mkdir -p "$elsewhere"
 
@@ -132,8 +111,4 @@ g=$(geometry_on 3840x2160 "" --scale 1)
 g=$(geometry_on 3840x2160 SDL12COMPAT_WINDOW_SCALING=1)
 [ "$g" = 540x600 ] || fail "the player's scale 1 on 3840x2160: window $g"
 
-if [ "$failures" != 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all checks of the program outside its play folder passed"
+end_checks "all checks of the program outside its play folder passed"

@@ -7,25 +7,9 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
-run_dir=$(cd "${1:?usage: run_startup.sh <run_dir>}" && pwd)
-bin=$run_dir/quelbo_kv
-[ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+script_setup startup "${1:-}"
 
-make_scratch startup
-xvfb_pid=
-prog_pid=
-cleanup() {
-    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+keep_going=1
 
 # start_and_term <dir>: runs the program there under the dummy drivers and ends it with SIGTERM.
 start_and_term() {
@@ -34,11 +18,6 @@ start_and_term() {
     term_when_ready "$prog_pid" "$bin" || fail "$1: the program never became ready for SIGTERM"
 }
 
-expect_file() { # expect_file <file> <exact content>
-    if [ "$(cat "$1" 2>/dev/null; echo .)" != "$2." ]; then
-        fail "$1 holds '$(cat "$1" 2>/dev/null)', expected '$2'"
-    fi
-}
 
 # 1. No settings file.
 d=$tmp/nofile
@@ -94,8 +73,4 @@ else
     expect_file "$d/data/control.dat" $'0 0 0 1 119 113 0 0\n'
 fi
 
-if [ "$failures" != 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all start-up checks passed"
+end_checks "all start-up checks passed"

@@ -8,24 +8,9 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
-run_dir=$(cd "${1:?usage: run_window_game.sh <run_dir>}" && pwd)
-bin=$run_dir/quelbo_kv
-[ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
-for tool in Xvfb xdotool import; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-make_scratch game
-xvfb_pid=
-prog_pid=
 down_held=0
-cleanup() {
-    [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null
-    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
+on_exit() { [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null; }
+script_setup game "${1:-}" Xvfb xdotool import
 
 play=$tmp/play
 make_play "$play" "$run_dir"

@@ -159,7 +159,7 @@ TEST_F(board_test, turning_about_the_pivot) {
     // No move and unknown kinds change nothing and always fit.
     piece p = spawn(0);
     fill_row(b, 0);
-    for (int kind : {MOVE_NONE, 6, 99}) {
+    for (int kind : {int{MOVE_NONE}, 6, 99}) {
         EXPECT_EQ(piece_fits(p, b, kind), FIT_FREE);
         piece_move(screen, p, kind);
         EXPECT_EQ(cells_of(p), cells_of(spawn(0)));

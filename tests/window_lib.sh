@@ -14,11 +14,55 @@ make_scratch() {
     tmp=$(mktemp -d "$base/quelbo-$1-$$-XXXXXX")
 }
 
-# fail <message>: ends the script, showing what the program printed in $tmp/play.
+# script_setup <what> <run_dir> [tool...]: the program ($bin) of the play folder ($run_dir),
+# the tools the script needs, its scratch folder, and on every way out the program and Xvfb
+# stopped and the folder removed (after the script's own on_exit, when it has one).
+script_setup() {
+    local what=$1 tool
+    run_dir=$(cd "${2:?usage: <script> <run_dir>}" && pwd)
+    bin=$run_dir/quelbo_kv
+    shift 2
+    [ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+    done
+    make_scratch "$what"
+    xvfb_pid=
+    prog_pid=
+    trap cleanup EXIT
+}
+cleanup() {
+    declare -F on_exit >/dev/null && on_exit
+    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+
+# fail <message>: ends the script, showing what the program printed in $tmp/play. With
+# keep_going=1 it counts the failure instead and the script goes on; end_checks then ends it.
+failures=0
 fail() {
     echo "FAIL: $*"
+    if [ "${keep_going:-0}" = 1 ]; then
+        failures=$((failures + 1))
+        return
+    fi
     [ -f "$tmp/play/stdout.txt" ] && echo "program output: $(cat "$tmp/play/stdout.txt")"
     exit 1
+}
+# end_checks <message>: exit 1 after the count of failed checks, or the message and exit 0.
+end_checks() {
+    if [ "$failures" != 0 ]; then
+        echo "$failures check(s) failed"
+        exit 1
+    fi
+    echo "$1"
+}
+# expect_file <file> <exact content>
+expect_file() {
+    if [ "$(cat "$1" 2>/dev/null; echo .)" != "$2." ]; then
+        fail "$1 holds '$(cat "$1" 2>/dev/null)', expected '$2'"
+    fi
 }
 
 # wait_until <seconds> <command...>: runs the command every 0.2 s until it succeeds (0) or the

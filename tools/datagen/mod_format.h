@@ -16,16 +16,18 @@ constexpr double MOD_PAULA_CLOCK = 7093789.2;   // PAL Amiga clock
 constexpr size_t MOD_MAX_SAMPLE_BYTES = 131070; // 65535 words
 
 // Effect numbers used by the composer.
-constexpr int MOD_FX_ARPEGGIO = 0x0;
-constexpr int MOD_FX_SLIDE_UP = 0x1;
-constexpr int MOD_FX_SLIDE_DOWN = 0x2;
-constexpr int MOD_FX_PORTAMENTO = 0x3;
-constexpr int MOD_FX_VIBRATO = 0x4;
-constexpr int MOD_FX_PANNING = 0x8;
-constexpr int MOD_FX_VOLUME_SLIDE = 0xA;
-constexpr int MOD_FX_VOLUME = 0xC;
-constexpr int MOD_FX_EXTENDED = 0xE;
-constexpr int MOD_FX_SPEED = 0xF;
+enum mod_effect : int {
+    MOD_FX_ARPEGGIO = 0x0,
+    MOD_FX_SLIDE_UP = 0x1,
+    MOD_FX_SLIDE_DOWN = 0x2,
+    MOD_FX_PORTAMENTO = 0x3,
+    MOD_FX_VIBRATO = 0x4,
+    MOD_FX_PANNING = 0x8,
+    MOD_FX_VOLUME_SLIDE = 0xA,
+    MOD_FX_VOLUME = 0xC,
+    MOD_FX_EXTENDED = 0xE,
+    MOD_FX_SPEED = 0xF,
+};
 
 struct mod_cell {
     int note = MOD_NOTE_NONE; // 0..35, or MOD_NOTE_NONE
