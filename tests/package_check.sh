@@ -87,9 +87,20 @@ for p in fonts-comic-neue libc6 libopenmpt0 libsdl-ttf2.0-0; do
     grep -qx "$p" <<<"$names" || fail "Depends does not name $p: $depends"
 done
 
+# The program runs in a folder of its own with a HOME of its own, as a player would start it.
+home=$tmp/home
+elsewhere=$tmp/elsewhere
+mkdir -p "$home" "$elsewhere" "$tmp/play"
+saves=$home/.local/share/quelbo-kv/data
+# run_unpacked <program arguments...>: the unpacked program without any display.
+run_unpacked() {
+    (cd "$elsewhere" && timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
+        -u XDG_DATA_HOME HOME="$home" SDL_AUDIODRIVER=dummy "$bin" "$@")
+}
+
 # One version everywhere.
 version=$(dpkg-deb -f "$deb" Version)
-out=$(timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$bin" --version 2>&1)
+out=$(run_unpacked --version)
 status=$?
 [ "$status" = 0 ] || fail "--version: exit code $status, output: $out"
 [ "$out" = "quelbo-kv $version" ] || fail "--version printed '$out', expected 'quelbo-kv $version'"
@@ -102,10 +113,6 @@ mkdir -p "$root$(dirname "$font")"
 ln -s "$font" "$root$font"
 find "$root" -printf '%P %s %T@\n' | sort >"$tmp/root-before.txt"
 
-home=$tmp/home
-elsewhere=$tmp/elsewhere
-mkdir -p "$home" "$elsewhere" "$tmp/play"
-saves=$home/.local/share/quelbo-kv/data
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
 on_menu() { golden_at "$wid" 345 100; }
@@ -146,8 +153,7 @@ cmp -s "$tmp/root-before.txt" "$tmp/root-after.txt" ||
 
 # 4. No display at all.
 echo "== the unpacked game without a display"
-out=$(cd "$elsewhere" && timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
-    -u XDG_DATA_HOME HOME="$home" SDL_AUDIODRIVER=dummy "$bin" 2>&1)
+out=$(run_unpacked 2>&1)
 status=$?
 [ "$status" = 1 ] || fail "without a display: exit code $status, output: $out"
 grep -qE '^MAIN / Err init fenetre .*[^ ]' <<<"$out" ||
