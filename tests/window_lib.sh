@@ -30,9 +30,10 @@ start_xvfb() {
     export DISPLAY=:$display
 }
 
-# pixel <window> <x> <y>: the window's pixel as "r g b" (0..255).
+# pixel <window> <x> <y>: the window's pixel as "r g b" (0..255); empty when it cannot be read
+# within 10 s (a read can hang while the program's window goes away).
 pixel() {
-    import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
+    timeout 10 import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
         sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
 }
 
@@ -94,7 +95,7 @@ play_to_record() {
     xdotool keydown Down
     down_held=1
     sleep 8
-    import -window "$wid" "$1" || fail "no screenshot"
+    timeout 20 import -window "$wid" "$1" || fail "no screenshot"
     for ((i = 0; i < 240; i++)); do
         kill -0 "$prog_pid" 2>/dev/null || fail "the program ended during the game"
         on_play_screen "$wid" || break
