@@ -16,12 +16,12 @@ constexpr std::array<std::array<piece_cell, 4>, 7> SPAWN_CELLS = {{
     {{{5, 0}, {6, 0}, {5, -1}, {4, -1}}},
 }};
 
-constexpr int PREVIEW_X = 365;
-constexpr int PREVIEW_Y = 90;
-constexpr int PREVIEW_W = 120;
-constexpr int PREVIEW_H = 60;
-constexpr int PREVIEW_DX = 245;
-constexpr int PREVIEW_DY = 120;
+constexpr int PREVIEW_X = LAYOUT_PREVIEW_X;
+constexpr int PREVIEW_Y = LAYOUT_PREVIEW_Y;
+constexpr int PREVIEW_W = LAYOUT_PREVIEW_W;
+constexpr int PREVIEW_H = LAYOUT_PREVIEW_H;
+constexpr int PREVIEW_DX = LAYOUT_PREVIEW_DX;
+constexpr int PREVIEW_DY = LAYOUT_PREVIEW_DY;
 
 // Where a cell goes under a move; the turns pivot about (x0, y0).
 piece_cell target(piece_cell c, piece_cell pivot, int kind) {

@@ -5,9 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "app/layout.h"
+
 constexpr int BOARD_COLS = 10;
 constexpr int BOARD_ROWS = 20;
-constexpr int BOARD_CELL = 30;
+constexpr int BOARD_CELL = LAYOUT_CELL;
+static_assert(BOARD_COLS * BOARD_CELL == LAYOUT_WELL_W && BOARD_ROWS * BOARD_CELL == LAYOUT_WELL_H);
 
 constexpr int MOVE_NONE = 0;
 constexpr int MOVE_DOWN = 1;

@@ -11,6 +11,7 @@
 #include "app/audio.h"
 #include "app/clock.h"
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "game/board.h"
 #include "input/input.h"
@@ -28,8 +29,8 @@ constexpr int32_t GAME_ROW_POINTS = 100;
 constexpr int32_t GAME_ROWS_PER_LEVEL = 10;
 constexpr uint32_t GAME_ROW_PAUSE_MS = 100;
 constexpr int GAME_KEY_REPEAT_MS = 100;
-constexpr int GAME_WELL_W = BOARD_COLS * BOARD_CELL;
-constexpr int GAME_WELL_H = BOARD_ROWS * BOARD_CELL;
+constexpr int GAME_WELL_W = LAYOUT_WELL_W;
+constexpr int GAME_WELL_H = LAYOUT_WELL_H;
 constexpr uint32_t GAME_CURTAIN_MS = 10;
 constexpr int GAME_SLIDE_STEP = 5;
 constexpr uint32_t GAME_SLIDE_MS = 50;
@@ -147,9 +148,9 @@ int game_loop(SDL_Surface*& screen, game_ctx& ctx) {
     bool level_rise_wanted = false;
     bool abandoned = false;
     int result = 1;
-    number_text level_text{{'0', '\0'}, {370, 230, 0, 0}};
-    number_text lines_text{{'0', '\0'}, {370, 352, 0, 0}};
-    number_text score_text{{'0', '\0'}, {370, 472, 0, 0}};
+    number_text level_text{{'0', '\0'}, {LAYOUT_LEVEL_AT.x, LAYOUT_LEVEL_AT.y, 0, 0}};
+    number_text lines_text{{'0', '\0'}, {LAYOUT_LINES_AT.x, LAYOUT_LINES_AT.y, 0, 0}};
+    number_text score_text{{'0', '\0'}, {LAYOUT_SCORE_AT.x, LAYOUT_SCORE_AT.y, 0, 0}};
 
     input_state& in = *ctx.input;
     const controls_cfg& ctl = *ctx.controls;

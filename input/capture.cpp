@@ -7,13 +7,14 @@
 
 #include "app/clock.h"
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 
 namespace {
 
 constexpr int CAPTURE_FONT_SIZE = 20;
-constexpr Sint16 CAPTURE_BOX_X = 150;
-constexpr Sint16 CAPTURE_BOX_Y = 250;
+constexpr Sint16 CAPTURE_BOX_X = LAYOUT_OPT_PROMPT_AT.x;
+constexpr Sint16 CAPTURE_BOX_Y = LAYOUT_OPT_PROMPT_AT.y;
 constexpr uint32_t CAPTURE_WAIT_MS = 10;
 
 constexpr int CAPTURE_CLOSED = -1;

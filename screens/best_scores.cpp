@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "input/input.h"
 #include "store/scores.h"
@@ -13,10 +14,10 @@
 namespace {
 
 constexpr int BEST_FONT_SIZE = 30;
-constexpr SDL_Rect BEST_TITLE_AT = {150, 5, 0, 0};
-constexpr int BEST_LINES_X = 180;
-constexpr int BEST_LINES_Y = 30; // the first line goes one step below
-constexpr int BEST_LINE_STEP = 50;
+constexpr SDL_Rect BEST_TITLE_AT = {LAYOUT_BEST_TITLE_AT.x, LAYOUT_BEST_TITLE_AT.y, 0, 0};
+constexpr int BEST_LINES_X = LAYOUT_BEST_LINES_X;
+constexpr int BEST_LINES_Y = LAYOUT_BEST_LINES_Y; // the first line goes one step below
+constexpr int BEST_LINE_STEP = LAYOUT_BEST_LINE_STEP;
 constexpr int BEST_TEXT_AT = 4; // the table line follows "%d:  "
 constexpr int BEST_TEXT_SIZE = 32;
 constexpr SDL_Color BEST_WHITE = {255, 255, 255, 0};

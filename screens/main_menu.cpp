@@ -5,15 +5,16 @@
 #include <cstdio>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "input/input.h"
 
 namespace {
 
-constexpr Sint16 MENU_MARKER_X = 160;
-constexpr Sint16 MENU_MARKER_Y = 285; // entry 1; each following entry 50 pixels lower
-constexpr Sint16 MENU_ENTRY_STEP = 50;
-constexpr int MENU_LAST_ENTRY = 4;
+constexpr Sint16 MENU_MARKER_X = LAYOUT_MENU_MARKER_X;
+constexpr Sint16 MENU_MARKER_Y = LAYOUT_MENU_FIRST_Y; // entry 1; each following entry a step lower
+constexpr Sint16 MENU_ENTRY_STEP = LAYOUT_MENU_STEP;
+constexpr int MENU_LAST_ENTRY = LAYOUT_MENU_ENTRIES;
 
 // SDL_BlitSurface and SDL_FillRect write the clipped rectangle back, so they get copies.
 void blit_at(SDL_Surface* src, SDL_Surface* dst, SDL_Rect at) {

@@ -10,6 +10,7 @@
 #include "app/audio.h"
 #include "app/clock.h"
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "store/scores.h"
 
@@ -28,8 +29,8 @@ constexpr uint32_t RECORD_PAUSE_MS = 2000;
 constexpr uint32_t RECORD_MARK_MS = 500;
 constexpr uint32_t RECORD_CYCLE_MS = 1000;
 constexpr int RECORD_NAME_LEN = 3;
-constexpr SDL_Rect RECORD_RANK_AT = {20, 5, 0, 0};
-constexpr SDL_Rect RECORD_NAME_AT = {250, 100, 0, 0};
+constexpr SDL_Rect RECORD_RANK_AT = {LAYOUT_RECORD_RANK_AT.x, LAYOUT_RECORD_RANK_AT.y, 0, 0};
+constexpr SDL_Rect RECORD_NAME_AT = {LAYOUT_RECORD_NAME_AT.x, LAYOUT_RECORD_NAME_AT.y, 0, 0};
 constexpr SDL_Color RECORD_WHITE = {255, 255, 255, 0};
 
 // The name being entered: the true letter at the cursor is kept apart while the mark shows.

@@ -11,6 +11,7 @@
 #include "app/audio.h"
 #include "app/clock.h"
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "input/capture.h"
 #include "input/input.h"
@@ -31,18 +32,18 @@ constexpr const char* OPT_KEYBOARD_NAME = "clavier";
 constexpr const char* OPT_NO_TUNE_NAME = "Aucune";
 
 constexpr std::array<SDL_Rect, OPT_ITEM_LAST + 1> OPT_CURSOR_AT{{
-    {5, 205, 0, 0},   // input device
-    {5, 255, 0, 0},   // controls
-    {5, 305, 0, 0},   // skin
-    {5, 355, 0, 0},   // music
-    {150, 455, 0, 0}, // leave without keeping
-    {90, 505, 0, 0},  // keep and leave
+    {LAYOUT_OPT_CURSOR_AT[0].x, LAYOUT_OPT_CURSOR_AT[0].y, 0, 0}, // input device
+    {LAYOUT_OPT_CURSOR_AT[1].x, LAYOUT_OPT_CURSOR_AT[1].y, 0, 0}, // controls
+    {LAYOUT_OPT_CURSOR_AT[2].x, LAYOUT_OPT_CURSOR_AT[2].y, 0, 0}, // skin
+    {LAYOUT_OPT_CURSOR_AT[3].x, LAYOUT_OPT_CURSOR_AT[3].y, 0, 0}, // music
+    {LAYOUT_OPT_CURSOR_AT[4].x, LAYOUT_OPT_CURSOR_AT[4].y, 0, 0}, // leave without keeping
+    {LAYOUT_OPT_CURSOR_AT[5].x, LAYOUT_OPT_CURSOR_AT[5].y, 0, 0}, // keep and leave
 }};
-constexpr SDL_Rect OPT_DEVICE_PIC_AT{150, 205, 0, 0};
-constexpr SDL_Rect OPT_PAD_NAME_AT{200, 202, 0, 0};
-constexpr SDL_Rect OPT_KEYS_AT{160, 250, 0, 0};
-constexpr SDL_Rect OPT_PREVIEW_AT{150, 300, 0, 0};
-constexpr SDL_Rect OPT_MUSIC_NAME_AT{155, 352, 0, 0};
+constexpr SDL_Rect OPT_DEVICE_PIC_AT{LAYOUT_OPT_DEVICE_PIC_AT.x, LAYOUT_OPT_DEVICE_PIC_AT.y, 0, 0};
+constexpr SDL_Rect OPT_PAD_NAME_AT{LAYOUT_OPT_PAD_NAME_AT.x, LAYOUT_OPT_PAD_NAME_AT.y, 0, 0};
+constexpr SDL_Rect OPT_KEYS_AT{LAYOUT_OPT_KEYS_AT.x, LAYOUT_OPT_KEYS_AT.y, 0, 0};
+constexpr SDL_Rect OPT_PREVIEW_AT{LAYOUT_OPT_PREVIEW_AT.x, LAYOUT_OPT_PREVIEW_AT.y, 0, 0};
+constexpr SDL_Rect OPT_MUSIC_NAME_AT{LAYOUT_OPT_MUSIC_NAME_AT.x, LAYOUT_OPT_MUSIC_NAME_AT.y, 0, 0};
 
 using name_buf = std::array<char, OPT_NAME_SIZE>;
 

@@ -20,7 +20,7 @@ for tool in lintian desktop-file-validate appstreamcli dpkg-deb Xvfb xdotool imp
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-tmp=$(mktemp -d /tmp/quelbo-package-check-XXXXXX)
+make_scratch package-check
 xvfb_pid=
 prog_pid=
 down_held=0
@@ -121,24 +121,19 @@ start_game() {
     (cd "$elsewhere" && exec env -u XDG_DATA_HOME HOME="$home" SDL_VIDEODRIVER=x11 \
         SDL_AUDIODRIVER=dummy "$bin" >"$tmp/play/stdout.txt" 2>"$tmp/play/stderr.txt") &
     prog_pid=$!
-    wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
-    [ -n "$wid" ] || fail "no window named Quelbo_KV"
+    find_window || fail "no window named Quelbo_KV within a minute"
 }
 
 echo "== the unpacked game: menu, then key 4"
 start_game
-for ((i = 0; i < 40; i++)); do
-    on_menu && break
-    sleep 0.25
-done
-on_menu || fail "the menu did not show"
+wait_until 30 on_menu || fail "the menu did not show within 30 s"
 leave_from_menu
 [ "$status" = 0 ] || fail "key 4 in the menu: exit code $status"
 [ -f "$saves/control.dat" ] || fail "no control.dat in $saves"
 
 echo "== the unpacked game: a whole game to a new record"
 start_game
-play_to_record "$tmp/play.png"
+play_to_record
 [ "$status" = 124 ] && fail "the program did not end after 4 in the menu"
 [ "$status" = 0 ] || fail "the game: exit code $status"
 check_scores "$saves/scores.dat"
