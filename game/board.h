@@ -40,8 +40,6 @@ struct piece {
     std::array<piece_cell, 4> cells; // cell 0 is the pivot
 };
 
-// Fills r, clipped to the surface, with black.
-void fill_black(SDL_Surface* screen, SDL_Rect r);
 // Sets the type, the skin tile (30 * type, 0, 30, 30) and the spawn cells; type is 0..6.
 void piece_init(piece& p, SDL_Surface* skin, int type);
 // FIT_FREE when every cell may make the move (always for MOVE_NONE and unknown kinds),

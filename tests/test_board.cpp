@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "app/draw.h"
 #include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "game/board.h"
