@@ -108,9 +108,10 @@ shot() {
     if [ -n "${QUELBO_SHOT_DIR:-}" ]; then cp "$tmp/$2.png" "$QUELBO_SHOT_DIR/"; fi
 }
 
-# pixel <window> <x> <y>: the window's pixel as "r g b" (0..255).
+# pixel <window> <x> <y>: the window's pixel as "r g b" (0..255); empty when it cannot be read
+# within 10 s (a read can hang while the program's window goes away).
 pixel() {
-    import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
+    timeout 10 import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
         sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
 }
 
@@ -176,4 +177,70 @@ leave_from_menu() {
     wait "$prog_pid"
     status=$?
     prog_pid=
+}
+
+# on_play_screen: the play screen shows in the caller's window, by the golden label of its
+# preview box at (438, 60).
+on_play_screen() {
+    local r g b
+    read -r r g b <<<"$(pixel "$wid" 438 60)"
+    [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$g" -gt 140 ] && [ "$b" -lt 120 ]
+}
+
+# play_to_record: one whole game from the menu: "1" in the menu, Down held so the pieces pile up
+# in the middle until the game is over, three times Up and Return in the new-record screen
+# (name "daa"), then "4" in the menu. Takes the picture play-screen (see shot). Sets status
+# like leave_from_menu; ends the script through fail when a step does not come.
+# Uses the caller's wid, prog_pid, on_menu and down_held (which its cleanup must honour).
+play_to_record() {
+    local key
+    alive() { kill -0 "$prog_pid" 2>/dev/null; }
+    # 1. The menu's first entry (pressed again until the play screen shows).
+    choose_play() {
+        alive || fail "the program ended in the menu"
+        on_play_screen && return 0
+        xdotool windowfocus "$wid" 2>/dev/null
+        on_menu && xdotool key 1 2>/dev/null
+        return 1
+    }
+    wait_until 60 choose_play || fail "the play screen did not come within a minute"
+
+    # 2. Down held: every piece drops straight into the middle until one rests at the top.
+    xdotool windowfocus "$wid" 2>/dev/null
+    xdotool keydown Down
+    down_held=1
+    sleep 8
+    shot "$wid" play-screen || fail "no screenshot"
+    game_over() {
+        alive || fail "the program ended during the game"
+        ! on_play_screen
+    }
+    wait_until 180 game_over || fail "the game did not end within three minutes"
+    xdotool keyup Down
+    down_held=0
+
+    # 3. The new-record screen: keys pressed during its animation wait in the queue.
+    sleep 1
+    for key in Up Up Up Return; do
+        xdotool windowfocus "$wid" 2>/dev/null
+        xdotool key "$key"
+        sleep 0.2
+    done
+
+    # 4. Back in the menu, "4" leaves.
+    leave_from_menu
+}
+
+# check_scores <scores.dat>: the saved table holds the new line "daa <score>" first, then the
+# default lines but the last. Sets score to the new line's score.
+check_scores() {
+    local first expected_rest
+    [ -f "$1" ] || fail "no $1"
+    [ "$(wc -l <"$1")" = 10 ] || fail "$1 has $(wc -l <"$1") lines: $(cat "$1")"
+    first=$(head -n1 "$1")
+    [[ "$first" =~ ^daa\ ([0-9]+)$ ]] || fail "first line is '$first', expected 'daa <score>'"
+    score=${BASH_REMATCH[1]}
+    [ "$score" -gt 90 ] || fail "score $score does not beat the default table"
+    expected_rest=$(for s in 90 80 70 60 50 40 30 20 10; do echo "aaa $s"; done)
+    [ "$(tail -n +2 "$1")" = "$expected_rest" ] || fail "lines 2..10: $(tail -n +2 "$1")"
 }
