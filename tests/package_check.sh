@@ -16,22 +16,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 deb=$(realpath "${1:?usage: package_check.sh <package.deb>}")
 [ -f "$deb" ] || { echo "FAIL: $deb is missing"; exit 1; }
-for tool in lintian desktop-file-validate appstreamcli dpkg-deb Xvfb xdotool import identify; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-make_scratch package-check
-xvfb_pid=
-prog_pid=
 down_held=0
-cleanup() {
-    [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null
-    [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
+on_exit() { [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null; }
+scratch_setup package lintian desktop-file-validate appstreamcli dpkg-deb Xvfb xdotool import \
+    identify
 
 # 1. The package tools' verdicts, shown in full.
 echo "== lintian"

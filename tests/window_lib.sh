@@ -14,15 +14,12 @@ make_scratch() {
     tmp=$(mktemp -d "$base/quelbo-$1-$$-XXXXXX")
 }
 
-# script_setup <what> <run_dir> [tool...]: the program ($bin) of the play folder ($run_dir),
-# the tools the script needs, its scratch folder, and on every way out the program and Xvfb
-# stopped and the folder removed (after the script's own on_exit, when it has one).
-script_setup() {
+# scratch_setup <what> [tool...]: the tools the script needs, its scratch folder, and on every
+# way out (a signal included) the program and Xvfb stopped and the folder removed, after the
+# script's own on_exit when it has one.
+scratch_setup() {
     local what=$1 tool
-    run_dir=$(cd "${2:?usage: <script> <run_dir>}" && pwd)
-    bin=$run_dir/quelbo_kv
-    shift 2
-    [ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+    shift
     for tool in "$@"; do
         command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
     done
@@ -30,6 +27,15 @@ script_setup() {
     xvfb_pid=
     prog_pid=
     trap cleanup EXIT
+    trap 'exit 130' INT TERM HUP
+}
+# script_setup <what> <run_dir> [tool...]: scratch_setup for a script about the program ($bin)
+# of a play folder ($run_dir).
+script_setup() {
+    run_dir=$(cd "${2:?usage: <script> <run_dir>}" && pwd)
+    bin=$run_dir/quelbo_kv
+    [ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
+    scratch_setup "$1" "${@:3}"
 }
 cleanup() {
     declare -F on_exit >/dev/null && on_exit
