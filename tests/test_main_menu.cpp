@@ -12,7 +12,7 @@
 #include "app/sdl_owner.h"
 #include "screens/main_menu.h"
 #include "support/play_dir.h"
-#include "support/poll_clock.h"
+#include "support/screen_run.h"
 #include "support/sdl_session.h"
 #include "support/virtual_joystick.h"
 
@@ -22,29 +22,8 @@ constexpr int MARKER_X = LAYOUT_MENU_MARKER_X;
 constexpr uint32_t STEP_MS = 20;       // time between two scheduled actions
 constexpr uint32_t WATCHDOG_MS = 5000; // a menu still running then is closed by the test
 
-struct menu_run {
-    sdl_session& s;
-    uint32_t t = 10;
-    explicit menu_run(sdl_session& session) : s(session) {
-        vclock_on_empty_poll(&s.vc);
-        vclock_at(s.vc, WATCHDOG_MS, [] { push_quit(); });
-    }
-    ~menu_run() { vclock_on_empty_poll(nullptr); }
-    // Schedules fn as the next action, STEP_MS after the previous one.
-    menu_run& then(std::function<void()> fn) {
-        vclock_at(s.vc, t, std::move(fn));
-        t += STEP_MS;
-        return *this;
-    }
-    menu_run& key(SDLKey k) {
-        return then([k] { push_tap(k); });
-    }
-    int run() {
-        const int r = main_menu(s.screen, s.ctx);
-        EXPECT_LT(s.vc.now, WATCHDOG_MS) << "the menu did not return by itself";
-        return r;
-    }
-};
+// The menu polls without waiting: every empty poll moves the clock on a millisecond.
+constexpr screen_run_timing MENU_TIMING{10, STEP_MS, WATCHDOG_MS, 1};
 
 surface_ptr marker_picture() {
     return load_bmp("pics/select.bmp");
@@ -62,7 +41,7 @@ TEST(main_menu, cursor_moves_stop_at_the_ends_and_return_chooses_the_marked_entr
     surface_ptr marker = marker_picture();
     ASSERT_TRUE(marker);
     bool at_start = false, at_four = false, old_places_black = false;
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.then([&] { at_start = shows_picture(s.screen, marker.get(), MARKER_X, marker_y(1)); });
     for (int i = 0; i < 4; ++i)
         m.key(SDLK_DOWN);
@@ -88,7 +67,7 @@ TEST(main_menu, up_on_the_first_entry_is_dropped) {
     ASSERT_TRUE(s.ok);
     surface_ptr marker = marker_picture();
     bool still_first = false;
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.key(SDLK_UP).then(
         [&] { still_first = shows_picture(s.screen, marker.get(), MARKER_X, marker_y(1)); });
     // The dropped Up must not wait to fire later: Down then Up lands back on entry 1.
@@ -107,7 +86,7 @@ TEST(main_menu, digit_keys_choose_at_once_and_stay_set) {
         ASSERT_TRUE(s.ok);
         surface_ptr marker = marker_picture();
         bool marker_in_place = false;
-        menu_run m(s);
+        screen_run m(s, main_menu, MENU_TIMING);
         m.key(SDLK_DOWN).then([&] {
             marker_in_place = shows_picture(s.screen, marker.get(), MARKER_X, marker_y(2));
         });
@@ -121,7 +100,7 @@ TEST(main_menu, digit_keys_choose_at_once_and_stay_set) {
 TEST(main_menu, closing_the_window_returns_0) {
     sdl_session s;
     ASSERT_TRUE(s.ok);
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.key(SDLK_DOWN).then([] { push_quit(); });
     EXPECT_EQ(m.run(), 0);
     EXPECT_EQ(s.ctx.input->quit, 1);
@@ -130,7 +109,7 @@ TEST(main_menu, closing_the_window_returns_0) {
 TEST(main_menu, return_and_down_in_one_poll_return_the_entry_moved_to) {
     sdl_session s;
     ASSERT_TRUE(s.ok);
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.key(SDLK_DOWN).then([] {
         push_tap(SDLK_RETURN);
         push_tap(SDLK_DOWN);
@@ -146,7 +125,7 @@ TEST(main_menu, a_direct_choice_is_not_moved_by_a_down_in_the_same_poll) {
     for (const auto& c : cases) {
         sdl_session s;
         ASSERT_TRUE(s.ok);
-        menu_run m(s);
+        screen_run m(s, main_menu, MENU_TIMING);
         m.then([&] {
             c.choose();
             push_tap(SDLK_DOWN);
@@ -160,7 +139,7 @@ TEST(main_menu, joystick_hat_and_choose_button_with_the_joystick_device) {
     ASSERT_TRUE(s.ok);
     s.ctx.controls->device = CTX_DEVICE_JOYSTICK;
     s.ctx.controls->button_left = 3;
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.then([] { vjoy_hat(0, 0, SDL_HAT_DOWN); }).then([] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
     m.then([] { vjoy_hat(0, 0, SDL_HAT_DOWN); }).then([] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
     m.then([] { vjoy_hat(0, 0, SDL_HAT_UP); }).then([] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
@@ -175,7 +154,7 @@ TEST(main_menu, held_hat_repeats_one_entry_per_repetition) {
     sdl_session s(1);
     ASSERT_TRUE(s.ok);
     s.ctx.controls->device = CTX_DEVICE_JOYSTICK;
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     // Held from 10 ms to 160 ms: the press and one repeat just past 110 ms.
     vclock_at(s.vc, 10, [] { vjoy_hat(0, 0, SDL_HAT_DOWN); });
     vclock_at(s.vc, 160, [] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
@@ -187,7 +166,7 @@ TEST(main_menu, joystick_does_nothing_with_the_keyboard_device) {
     sdl_session s(1);
     ASSERT_TRUE(s.ok);
     ASSERT_EQ(s.ctx.controls->device, CTX_DEVICE_KEYBOARD);
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.then([] { vjoy_hat(0, 0, SDL_HAT_DOWN); }).then([] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
     m.then([] { vjoy_button(0, 1, true); }).then([] { vjoy_button(0, 1, false); });
     m.key(SDLK_DOWN).key(SDLK_RETURN);
@@ -201,7 +180,7 @@ TEST(main_menu, f1_switches_the_display_and_redraws_menu_and_marker) {
     surface_ptr marker = marker_picture();
     ASSERT_TRUE(menu && marker);
     bool redrawn = false, marker_kept = false;
-    menu_run m(s);
+    screen_run m(s, main_menu, MENU_TIMING);
     m.key(SDLK_DOWN).key(SDLK_F1).then([&] {
         // The whole picture is back outside the marker, and the marker where it was.
         SDL_Surface* scr = s.screen;

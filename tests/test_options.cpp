@@ -19,6 +19,7 @@
 #include "screens/options.h"
 #include "support/audio_out.h"
 #include "support/play_dir.h"
+#include "support/screen_run.h"
 #include "support/sdl_session.h"
 #include "support/test_tune.h"
 #include "support/virtual_joystick.h"
@@ -27,68 +28,9 @@ namespace {
 
 constexpr uint32_t STEP_MS = 100; // two passes per action: one acts, one is quiet
 constexpr uint32_t PASS_MS = 50;  // one pass per action: no quiet pass in between
-constexpr uint32_t HOLD_MS = 60;  // a button or hat is released one pass after its press
 constexpr uint32_t WATCHDOG_MS = 60000;
 
-struct options_run {
-    sdl_session& s;
-    uint32_t start;
-    uint32_t t;
-    uint32_t step = STEP_MS;
-    std::vector<std::pair<int, int>> pressed; // buttons and hats (-1) touched by this run
-    explicit options_run(sdl_session& session)
-        : s(session), start(session.vc.now), t(session.vc.now + 25) {}
-    options_run& then(std::function<void()> fn) {
-        vclock_at(s.vc, t, std::move(fn));
-        t += step;
-        return *this;
-    }
-    options_run& key(SDLKey k, int times = 1) {
-        for (int i = 0; i < times; ++i)
-            then([k] { push_tap(k); });
-        return *this;
-    }
-    // Two keys in quick succession, both taken by one capture.
-    options_run& two_keys(SDLKey a, SDLKey b) {
-        return then([a, b] {
-            push_tap(a);
-            push_tap(b);
-        });
-    }
-    options_run& button(int joy, int b) {
-        pressed.emplace_back(joy, b);
-        vclock_at(s.vc, t + HOLD_MS, [joy, b] { vjoy_button(joy, b, false); });
-        return then([joy, b] { vjoy_button(joy, b, true); });
-    }
-    options_run& hat(int joy, uint8_t dir) {
-        pressed.emplace_back(joy, -1);
-        vclock_at(s.vc, t + HOLD_MS, [joy] { vjoy_hat(joy, 0, SDL_HAT_CENTERED); });
-        return then([joy, dir] { vjoy_hat(joy, 0, dir); });
-    }
-    int run() {
-        const uint32_t watchdog = s.vc.now + WATCHDOG_MS;
-        bool fired = false;
-        vclock_at(s.vc, watchdog, [&fired] {
-            fired = true;
-            push_quit();
-        });
-        const int r = options_screen(s.screen, s.ctx);
-        EXPECT_FALSE(fired) << "the screen did not end by itself";
-        // Whatever the screen left pending: released, and the queue emptied for the next run.
-        s.vc.due.clear();
-        for (auto [joy, b] : pressed) {
-            if (b < 0)
-                vjoy_hat(joy, 0, SDL_HAT_CENTERED);
-            else
-                vjoy_button(joy, b, false);
-        }
-        SDL_PumpEvents();
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-        }
-        return r;
-    }
-};
+constexpr screen_run_timing OPTIONS_TIMING{25, STEP_MS, WATCHDOG_MS, 0};
 
 // The eight kept settings, in the order of the working copy.
 std::vector<int> kept(const game_ctx& ctx) {
@@ -129,14 +71,14 @@ bool text_shown(SDL_Surface* scr, const char* text, layout_at at) {
 }
 
 // Leaves through the keep item from wherever the cursor is (at most five steps down).
-options_run& keep(options_run& r) {
+screen_run& keep(screen_run& r) {
     return r.key(SDLK_DOWN, 5).key(SDLK_RETURN);
 }
 
 std::string run_capturing(sdl_session& s, int& result) {
     std::fflush(stdout);
     testing::internal::CaptureStdout();
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     result = r.run();
     return testing::internal::GetCapturedStdout();
 }
@@ -147,7 +89,7 @@ bool has(const std::string& out, const std::string& part) {
 
 // Walks the device item with the given arrows from the kept settings and keeps the result.
 std::pair<int, int> device_after(sdl_session& s, std::vector<SDLKey> arrows) {
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     for (SDLKey k : arrows)
         r.key(k);
     keep(r);
@@ -197,7 +139,7 @@ TEST(options_screen, device_ring_with_two_joysticks_both_ways_and_what_it_shows)
     ASSERT_TRUE(joy_pic && key_pic);
     const std::string name = SDL_JoystickName(1);
     bool joystick_shown = false, keyboard_shown = false;
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     r.then([&] {
         joystick_shown = shows_picture(s.screen, joy_pic.get(), LAYOUT_OPT_DEVICE_PIC_AT.x,
                                        LAYOUT_OPT_DEVICE_PIC_AT.y) &&
@@ -219,7 +161,7 @@ TEST(options_screen, keyboard_capture_on_item_1_is_kept_and_shown) {
     sdl_session s;
     ASSERT_TRUE(s.ok);
     bool old_shown = false, new_shown = false;
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     r.then([&] { old_shown = text_shown(s.screen, "w et q", LAYOUT_OPT_KEYS_AT); });
     r.key(SDLK_DOWN).key(SDLK_RETURN).two_keys(SDLK_a, SDLK_z);
     r.then([&] { new_shown = text_shown(s.screen, "a et z", LAYOUT_OPT_KEYS_AT); });
@@ -235,7 +177,7 @@ TEST(options_screen, joystick_capture_starts_with_the_turn_left_button_not_retur
     ASSERT_TRUE(s.ok);
     set_kept(s.ctx, {0, 0, 0, 1, 0, 1, 119, 113});
     bool shown = false;
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     // Return on item 1 does nothing with the joystick; then the turn-left button (1) starts
     // the capture of 4 and 6; the hat moves the cursor and button 1 keeps.
     r.hat(0, SDL_HAT_DOWN).key(SDLK_RETURN);
@@ -255,7 +197,7 @@ TEST(options_screen, items_follow_the_working_copy_the_poller_the_kept_device) {
     {
         // Kept: keyboard. The device item goes to the joystick: item 1 now waits for the
         // turn-left button, which the poller does not deliver, and Return does nothing.
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         r.key(R).key(SDLK_DOWN).key(SDLK_RETURN).button(0, 1);
         r.two_keys(SDLK_a, SDLK_z).button(0, 4).button(0, 6);
         r.hat(0, SDL_HAT_DOWN); // ignored: the kept device is the keyboard
@@ -265,7 +207,7 @@ TEST(options_screen, items_follow_the_working_copy_the_poller_the_kept_device) {
     }
     {
         // Entered again with the joystick kept: the button starts the capture.
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         r.key(SDLK_DOWN).button(0, 1).button(0, 4).button(0, 6);
         keep(r);
         EXPECT_EQ(r.run(), 1);
@@ -280,7 +222,7 @@ TEST(options_screen, skin_and_tune_wrap_around) {
     ASSERT_TRUE(skin2);
     bool preview = false;
     {
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         r.key(SDLK_DOWN, 2).key(L).then([&] {
             preview = shows_picture(s.screen, skin2.get(), LAYOUT_OPT_PREVIEW_AT.x,
                                     LAYOUT_OPT_PREVIEW_AT.y);
@@ -291,13 +233,13 @@ TEST(options_screen, skin_and_tune_wrap_around) {
         EXPECT_TRUE(preview) << "skin 2 previewed";
     }
     {
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         keep(r.key(SDLK_DOWN, 2).key(R));
         EXPECT_EQ(r.run(), 1);
         EXPECT_EQ(s.ctx.options->skin, 0);
     }
     {
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         keep(r.key(SDLK_DOWN, 3).key(L));
         EXPECT_EQ(r.run(), 1);
         EXPECT_EQ(s.ctx.options->tune, 4) << "Left on no music gives 4";
@@ -305,7 +247,7 @@ TEST(options_screen, skin_and_tune_wrap_around) {
     {
         s.ctx.options->tune = 5;
         bool none_shown = false;
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         r.key(SDLK_DOWN, 3).key(R).then([&] {
             none_shown = text_shown(s.screen, "Aucune", LAYOUT_OPT_MUSIC_NAME_AT);
         });
@@ -316,7 +258,7 @@ TEST(options_screen, skin_and_tune_wrap_around) {
     }
     {
         s.ctx.options->tune = 1;
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         keep(r.key(SDLK_DOWN, 3).key(R).key(R).key(L));
         EXPECT_EQ(r.run(), 1);
         EXPECT_EQ(s.ctx.options->tune, 2);
@@ -332,16 +274,16 @@ TEST(options_screen, return_on_items_0_2_and_3_is_dropped) {
     // on item 4), or leave through item 4: skin 1 would then not be kept.
     for (int item : {0, 2, 3}) {
         set_kept(s.ctx, DEFAULTS);
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         r.key(SDLK_DOWN, 2).key(R);
         if (item < 2)
             r.key(SDLK_UP, 2 - item);
         else
             r.key(SDLK_DOWN, item - 2);
         r.key(SDLK_RETURN);
-        r.step = PASS_MS;
+        r.timing.step = PASS_MS;
         r.key(SDLK_DOWN, 5 - item);
-        r.step = STEP_MS;
+        r.timing.step = STEP_MS;
         r.key(SDLK_RETURN);
         EXPECT_EQ(r.run(), 1) << "Return on item " << item;
         EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 1, 0, 0, 0, 1, 119, 113}))
@@ -355,7 +297,7 @@ TEST(options_screen, all_eight_values_are_written_back_only_by_the_keep_item) {
     const std::vector<int> start{0, 0, 0, 1, 0, 1, 119, 113};
     // Changes every value: buttons (joystick 0), keys (keyboard), joystick 1, skin 1, tune 1,
     // and the display mode, then leaves one way or the other.
-    auto changes = [](options_run& r) {
+    auto changes = [](screen_run& r) {
         r.key(SDLK_DOWN).button(0, 1).button(0, 5).button(0, 6);
         r.key(SDLK_UP).key(R).key(R);
         r.key(SDLK_DOWN).key(SDLK_RETURN).two_keys(SDLK_a, SDLK_z);
@@ -364,21 +306,21 @@ TEST(options_screen, all_eight_values_are_written_back_only_by_the_keep_item) {
     };
     struct leave {
         const char* how;
-        std::function<void(options_run&)> go;
+        std::function<void(screen_run&)> go;
         int result;
         bool keeps;
     };
     const leave ways[] = {
-        {"item 4", [](options_run& r) { r.key(SDLK_DOWN).key(SDLK_RETURN); }, 1, false},
-        {"Escape", [](options_run& r) { r.key(SDLK_ESCAPE); }, 1, false},
-        {"turn-right button", [](options_run& r) { r.button(0, 0); }, 1, false},
-        {"window close", [](options_run& r) { r.then([] { push_quit(); }); }, 0, false},
-        {"item 5", [](options_run& r) { r.key(SDLK_DOWN, 2).button(0, 1); }, 1, true},
+        {"item 4", [](screen_run& r) { r.key(SDLK_DOWN).key(SDLK_RETURN); }, 1, false},
+        {"Escape", [](screen_run& r) { r.key(SDLK_ESCAPE); }, 1, false},
+        {"turn-right button", [](screen_run& r) { r.button(0, 0); }, 1, false},
+        {"window close", [](screen_run& r) { r.then([] { push_quit(); }); }, 0, false},
+        {"item 5", [](screen_run& r) { r.key(SDLK_DOWN, 2).button(0, 1); }, 1, true},
     };
     for (const leave& w : ways) {
         set_kept(s.ctx, start);
         s.ctx.options->fullscreen = 0;
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         changes(r);
         w.go(r);
         EXPECT_EQ(r.run(), w.result) << w.how;
@@ -397,7 +339,7 @@ TEST(options_screen, all_eight_values_are_written_back_only_by_the_keep_item) {
 TEST(options_screen, window_close_during_the_capture_returns_0_without_writing) {
     sdl_session s;
     ASSERT_TRUE(s.ok);
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     r.key(SDLK_DOWN).key(SDLK_RETURN).then([] {
         push_tap(SDLK_a);
         push_quit();
@@ -412,7 +354,7 @@ TEST(options_screen, a_key_whose_low_byte_is_0_is_shown_as_a_question_mark) {
     ASSERT_TRUE(s.ok);
     set_kept(s.ctx, {0, 0, 0, 0, 0, 1, SDLK_KP0, SDLK_q});
     bool shown = false;
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     r.then([&] { shown = text_shown(s.screen, "? et q", LAYOUT_OPT_KEYS_AT); }).key(SDLK_ESCAPE);
     std::fflush(stdout);
     testing::internal::CaptureStdout();
@@ -476,7 +418,7 @@ TEST(options_screen, a_missing_skin_or_tune_picked_on_the_screen_ends_it) {
         sdl_session s;
         ASSERT_TRUE(s.ok);
         remove_play_file(c.file);
-        options_run r(s);
+        screen_run r(s, options_screen, OPTIONS_TIMING);
         keep(r.key(SDLK_DOWN, c.down).key(R));
         std::fflush(stdout);
         testing::internal::CaptureStdout();
@@ -512,7 +454,7 @@ TEST(options_screen, the_entry_tune_loops_and_a_tune_picked_here_plays_once) {
         late = loudest_in(audio, mark + quiet_from, second);
     };
     s.ctx.options->tune = 2;
-    options_run r(s);
+    screen_run r(s, options_screen, OPTIONS_TIMING);
     int entry_early = -1;
     r.then([&] { listen(entry_early, entry_late); });
     r.key(SDLK_DOWN, 3).key(R).key(L); // tune 3, then tune 2 picked here

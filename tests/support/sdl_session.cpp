@@ -8,11 +8,7 @@
 #include "support/virtual_joystick.h"
 
 sdl_session::sdl_session(int virtual_joysticks) {
-    // The dummy drivers, and joystick events without a focused window, whatever the runner
-    // passed (an explicit setting is kept).
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 0);
+    // The drivers were chosen when the test program started (test_env.cpp).
     if (virtual_joysticks > 0 && !vjoy_attach(virtual_joysticks)) return;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_JOYSTICK) < 0) return;
     if (!FSOUND_Init(44100, 32, 0)) return;
