@@ -46,12 +46,6 @@ struct game_over_timing {
 };
 constexpr game_over_timing GAME_OVER{10, 5, 50, 5000, 100};
 
-// One number of the play screen: its text and the area it last covered.
-struct number_text {
-    std::array<char, 16> text{'0', '\0'};
-    SDL_Rect area;
-};
-
 void show_number(SDL_Surface* screen, TTF_Font* font, number_text& n, int32_t value) {
     std::snprintf(n.text.data(), n.text.size(), "%d", value);
     disp_text(screen, n.text.data(), font, n.area);
@@ -83,82 +77,6 @@ bool take_command(input_state& in, bool joystick, int key, uint8_t& joy_flag) {
     if (key_ok) in.keys[key] = 0;
     joy_flag = 0;
     return true;
-}
-
-// One game: the well, the falling and next pieces, the numbers, what the game loaded, and
-// where it stands.
-struct game_state {
-    board well{};
-    piece falling{};
-    piece next{};
-    int32_t score = 0;
-    int32_t lines = 0;
-    int32_t level = 0;
-    int32_t fall_delay = GAME_RULES.start_delay_ms;
-    uint32_t last_fall = 0;
-    bool done = false;
-    bool new_piece_wanted = false;
-    bool level_rise_wanted = false;
-    bool abandoned = false;
-    int result = 1;
-    number_text level_text{{'0', '\0'}, {LAYOUT_LEVEL_AT.x, LAYOUT_LEVEL_AT.y, 0, 0}};
-    number_text lines_text{{'0', '\0'}, {LAYOUT_LINES_AT.x, LAYOUT_LINES_AT.y, 0, 0}};
-    number_text score_text{{'0', '\0'}, {LAYOUT_SCORE_AT.x, LAYOUT_SCORE_AT.y, 0, 0}};
-    surface_ptr background;
-    surface_ptr skin;
-    song_ptr song;
-    font_ptr font;
-};
-
-// The background (drawn at once), the skin, the tune and the font, each missing one reported.
-// Returns false when anything is missing.
-bool load_game(game_state& st, SDL_Surface* screen, const options_cfg& opt) {
-    bool loaded = true;
-    st.background.reset(IMG_Load("pics/board.jpg"));
-    if (st.background) {
-        blit_at(st.background.get(), screen, 0, 0);
-    } else {
-        std::fputs("JEU / Err chargement de board.jpg", stdout);
-        loaded = false;
-    }
-    std::array<char, 64> path{};
-    std::snprintf(path.data(), path.size(), "pics/skin%d.bmp", opt.skin);
-    st.skin = load_bmp(path.data());
-    if (!st.skin) {
-        std::printf("Err / chargement skin :%s\n", SDL_GetError());
-        loaded = false;
-    }
-    if (opt.tune != 0) {
-        std::snprintf(path.data(), path.size(), "sounds/tune%d.mod", opt.tune);
-        st.song.reset(FMUSIC_LoadSong(path.data()));
-        if (st.song) {
-            FMUSIC_SetLooping(st.song.get(), 1);
-            FMUSIC_PlaySong(st.song.get());
-        } else {
-            const char* why = audio_error_text(FSOUND_GetError());
-            std::printf("Err / chargement musique :%s\n", why ? why : "");
-            loaded = false;
-        }
-    }
-    st.font = open_game_font(GAME_FONT_SIZE);
-    if (!st.font) {
-        std::puts("Err chargement de la police de characteres");
-        loaded = false;
-    }
-    return loaded;
-}
-
-// The three numbers, the first two pieces and the key repeat of the play screen.
-void start_game(game_state& st, SDL_Surface* screen) {
-    disp_text(screen, st.lines_text.text.data(), st.font.get(), st.lines_text.area);
-    disp_text(screen, st.score_text.text.data(), st.font.get(), st.score_text.area);
-    disp_text(screen, st.level_text.text.data(), st.font.get(), st.level_text.area);
-    const int first = std::rand() % 7;
-    const int second = std::rand() % 7;
-    piece_init(st.falling, st.skin.get(), first);
-    piece_init(st.next, st.skin.get(), second);
-    draw_next(screen, st.next);
-    SDL_EnableKeyRepeat(GAME_KEY_REPEAT_MS, GAME_KEY_REPEAT_MS);
 }
 
 // What the last landing asked for: the next piece falls, and the level rises.
@@ -236,6 +154,60 @@ void land_piece(game_state& st, SDL_Surface* screen) {
     st.new_piece_wanted = true;
 }
 
+} // namespace
+
+// The background (drawn at once), the skin, the tune and the font, each missing one reported.
+// Returns false when anything is missing.
+bool load_game(game_state& st, SDL_Surface* screen, const options_cfg& opt) {
+    bool loaded = true;
+    st.background.reset(IMG_Load("pics/board.jpg"));
+    if (st.background) {
+        blit_at(st.background.get(), screen, 0, 0);
+    } else {
+        std::fputs("JEU / Err chargement de board.jpg", stdout);
+        loaded = false;
+    }
+    std::array<char, 64> path{};
+    std::snprintf(path.data(), path.size(), "pics/skin%d.bmp", opt.skin);
+    st.skin = load_bmp(path.data());
+    if (!st.skin) {
+        std::printf("Err / chargement skin :%s\n", SDL_GetError());
+        loaded = false;
+    }
+    if (opt.tune != 0) {
+        std::snprintf(path.data(), path.size(), "sounds/tune%d.mod", opt.tune);
+        st.song.reset(FMUSIC_LoadSong(path.data()));
+        if (st.song) {
+            FMUSIC_SetLooping(st.song.get(), 1);
+            FMUSIC_PlaySong(st.song.get());
+        } else {
+            const char* why = audio_error_text(FSOUND_GetError());
+            std::printf("Err / chargement musique :%s\n", why ? why : "");
+            loaded = false;
+        }
+    }
+    st.font = open_game_font(GAME_FONT_SIZE);
+    if (!st.font) {
+        std::puts("Err chargement de la police de characteres");
+        loaded = false;
+    }
+    return loaded;
+}
+
+// The three numbers, the first two pieces and the key repeat of the play screen.
+void start_game(game_state& st, SDL_Surface* screen) {
+    st.fall_delay = GAME_RULES.start_delay_ms;
+    disp_text(screen, st.lines_text.text.data(), st.font.get(), st.lines_text.area);
+    disp_text(screen, st.score_text.text.data(), st.font.get(), st.score_text.area);
+    disp_text(screen, st.level_text.text.data(), st.font.get(), st.level_text.area);
+    const int first = std::rand() % 7;
+    const int second = std::rand() % 7;
+    piece_init(st.falling, st.skin.get(), first);
+    piece_init(st.next, st.skin.get(), second);
+    draw_next(screen, st.next);
+    SDL_EnableKeyRepeat(GAME_KEY_REPEAT_MS, GAME_KEY_REPEAT_MS);
+}
+
 // One pass: input, what the last landing asked for, the way out, the move and its drawing.
 void game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
     input_state& in = *ctx.input;
@@ -291,8 +263,6 @@ int end_game(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
     if (!save_game_scores(*ctx.scores, inserted_at)) std::puts("Err sauvegarde des scores");
     return st.result;
 }
-
-} // namespace
 
 void disp_text(SDL_Surface* screen, const char* text, TTF_Font* font, SDL_Rect& r) {
     const surface_ptr surf = render_white(font, text);

@@ -1,6 +1,6 @@
-// Cost of one pass of the play screen that moves the piece (poll the queue, read the clock,
-// take the command, test, move, draw the score, flip), with and without the flip, of a pass
-// without a move, and of removing a row, under the dummy video driver.
+// Cost of one pass of the play screen, as the game runs it: a pass that moves the piece sideways
+// (poll, clock, command, test, move, score, flip), the flip alone, a pass without a command, and
+// the parts, under the dummy video driver. The clock stands still, so no fall step comes.
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <benchmark/benchmark.h>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/clock.h"
+#include "app/draw.h"
 #include "app/game_ctx.h"
 #include "app/layout.h"
 #include "app/sdl_owner.h"
@@ -19,86 +20,64 @@
 
 namespace {
 
+uint32_t still_ticks(void*) {
+    return 0;
+}
+void no_delay(void*, uint32_t) {}
+
 struct bench_env {
     play_dir dir;
     SDL_Surface* screen = nullptr;
-    surface_ptr skin;
-    font_ptr font;
+    clock_source still{still_ticks, no_delay, nullptr};
     game_ctx ctx;
-    board well{};
-    piece falling{};
-    SDL_Rect score_area{LAYOUT_SCORE_AT.x, LAYOUT_SCORE_AT.y, 0, 0};
-    int32_t score = 0;
+    game_state game;
     bool ok = false;
 
     bench_env() {
         if (SDL_Init(SDL_INIT_VIDEO) < 0 || TTF_Init() < 0) return;
         screen = SDL_SetVideoMode(540, 600, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
-        skin = load_bmp("pics/skin0.bmp");
-        font.reset(TTF_OpenFont("font/comic.ttf", 30));
-        if (!screen || !skin || !font) return;
+        if (!screen) return;
+        clock_set_source(&still);
         new_game_ctx(ctx);
         default_options(*ctx.options);
         default_controls(*ctx.controls);
         reset_input(*ctx.input);
-        piece_init(falling, skin.get(), 0);
+        if (!load_game(game, screen, *ctx.options)) return;
+        start_game(game, screen);
+        game.last_fall = 0;
+        game.fall_delay = 1 << 30; // no fall step
         for (int i = 0; i < 10; ++i)
-            piece_move(screen, falling, MOVE_DOWN);
+            piece_move(screen, game.falling, MOVE_DOWN);
         ok = true;
     }
     ~bench_env() {
+        game = game_state{};
         free_game_ctx(ctx);
-        font.reset();
-        skin.reset();
+        clock_set_source(nullptr);
         TTF_Quit();
         SDL_Quit();
     }
 
-    // The work of a pass with a side move, as the game does it; the key is pushed first so
-    // the poll has one command to read.
-    void pass(int direction, bool flip) {
-        input_state& in = *ctx.input;
-        const SDLKey key = direction == MOVE_RIGHT ? SDLK_RIGHT : SDLK_LEFT;
+    // One pass of the game with a side move: the key is pushed first so the poll reads it.
+    void pass_with_move(SDLKey key) {
         SDL_Event e{};
         e.type = SDL_KEYDOWN;
         e.key.keysym.sym = key;
         SDL_PushEvent(&e);
-
-        poll_input(ctx);
-        const uint32_t now = clock_ticks();
-        benchmark::DoNotOptimize(now);
-        int move = MOVE_NONE;
-        if (in.keys[key]) {
-            in.keys[key] = 0;
-            move = direction;
-        }
-        if (piece_fits(falling, well, move) == FIT_FREE) piece_move(screen, falling, move);
-        char text[16];
-        std::snprintf(text, sizeof text, "%d", score += 5);
-        disp_text(screen, text, font.get(), score_area);
-        if (flip) SDL_Flip(screen);
+        game_pass(game, screen, ctx);
     }
 };
 
 bench_env* env = nullptr;
 
 void BM_pass_with_move(benchmark::State& state) {
-    int dir = MOVE_RIGHT;
+    SDLKey key = SDLK_RIGHT;
     for (auto _ : state) {
-        env->pass(dir, true);
-        dir = dir == MOVE_RIGHT ? MOVE_LEFT : MOVE_RIGHT;
+        env->pass_with_move(key);
+        key = key == SDLK_RIGHT ? SDLK_LEFT : SDLK_RIGHT;
     }
 }
 BENCHMARK(BM_pass_with_move)->Unit(benchmark::kMicrosecond);
-
-void BM_pass_with_move_no_flip(benchmark::State& state) {
-    int dir = MOVE_RIGHT;
-    for (auto _ : state) {
-        env->pass(dir, false);
-        dir = dir == MOVE_RIGHT ? MOVE_LEFT : MOVE_RIGHT;
-    }
-}
-BENCHMARK(BM_pass_with_move_no_flip)->Unit(benchmark::kMicrosecond);
 
 void BM_flip(benchmark::State& state) {
     for (auto _ : state)
@@ -109,9 +88,10 @@ BENCHMARK(BM_flip)->Unit(benchmark::kMicrosecond);
 // The parts of the pass on their own: the score text, the move, the poll of one key.
 void BM_part_draw_score(benchmark::State& state) {
     char text[16];
+    int32_t score = 0;
     for (auto _ : state) {
-        std::snprintf(text, sizeof text, "%d", env->score += 5);
-        disp_text(env->screen, text, env->font.get(), env->score_area);
+        std::snprintf(text, sizeof text, "%d", score += 5);
+        disp_text(env->screen, text, env->game.font.get(), env->game.score_text.area);
     }
 }
 BENCHMARK(BM_part_draw_score)->Unit(benchmark::kMicrosecond);
@@ -119,7 +99,7 @@ BENCHMARK(BM_part_draw_score)->Unit(benchmark::kMicrosecond);
 void BM_part_move(benchmark::State& state) {
     int dir = MOVE_RIGHT;
     for (auto _ : state) {
-        piece_move(env->screen, env->falling, dir);
+        piece_move(env->screen, env->game.falling, dir);
         dir = dir == MOVE_RIGHT ? MOVE_LEFT : MOVE_RIGHT;
     }
 }
@@ -140,7 +120,7 @@ void BM_library_blit_4_tiles(benchmark::State& state) {
         for (int i = 0; i < 4; ++i) {
             SDL_Rect src{0, 0, 30, 30};
             SDL_Rect r{static_cast<Sint16>(30 * i), 300, 0, 0};
-            SDL_BlitSurface(env->skin.get(), &src, env->screen, &r);
+            SDL_BlitSurface(env->game.skin.get(), &src, env->screen, &r);
         }
 }
 BENCHMARK(BM_library_blit_4_tiles)->Unit(benchmark::kMicrosecond);
@@ -156,12 +136,10 @@ void BM_part_poll_one_key(benchmark::State& state) {
 }
 BENCHMARK(BM_part_poll_one_key)->Unit(benchmark::kMicrosecond);
 
-// Most passes find no command: poll and read the clock only.
+// Most passes find no command.
 void BM_pass_without_move(benchmark::State& state) {
-    for (auto _ : state) {
-        poll_input(env->ctx);
-        benchmark::DoNotOptimize(clock_ticks());
-    }
+    for (auto _ : state)
+        game_pass(env->game, env->screen, env->ctx);
 }
 BENCHMARK(BM_pass_without_move)->Unit(benchmark::kMicrosecond);
 

@@ -99,6 +99,9 @@ void driver_delay(void*, uint32_t ms) {
     vclock_release(*current_driver->vc);
 }
 
+// Points for the rows of one landing: 100, 200, 300 and 400 for the first to the fourth row.
+constexpr std::array<int32_t, 5> ROW_SCORES{0, 100, 300, 600, 1000};
+
 using type_grid = std::array<int8_t, BOARD_COLS * BOARD_ROWS>; // piece type per cell, -1 empty
 
 struct outcome {
@@ -275,7 +278,7 @@ class game_test : public ::testing::Test {
         }
         m.rows_nine_and_ten += nine;
         m.lines += o.burst;
-        m.score += 100 * o.burst * (o.burst + 1) / 2;
+        m.score += ROW_SCORES.at(static_cast<size_t>(o.burst));
         m.now += 100 * o.burst;
         ++m.current; // the next piece comes in with the next pass
         check_numbers_and_well();
