@@ -21,10 +21,10 @@ void fill_black(SDL_Surface* screen, SDL_Rect r) {
     const Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
     // The library's fill is slow on small areas; black on 32-bit pixels is plain zero bytes.
     if (black == 0 && screen->format->BytesPerPixel == 4 && SDL_LockSurface(screen) == 0) {
-        auto* pixels = static_cast<uint8_t*>(screen->pixels);
+        auto* first = static_cast<uint8_t*>(screen->pixels) + static_cast<ptrdiff_t>(x0) * 4;
         const size_t bytes = static_cast<size_t>(x1 - x0) * 4;
         for (int y = y0; y < y1; ++y)
-            std::memset(pixels + y * screen->pitch + x0 * 4, 0, bytes);
+            std::memset(first + static_cast<ptrdiff_t>(y) * screen->pitch, 0, bytes);
         SDL_UnlockSurface(screen);
         return;
     }

@@ -126,7 +126,7 @@ void remove_row(SDL_Surface* screen, board& b, int row) {
         for (int x = 0; x < BOARD_COLS; ++x)
             b.cells[x * BOARD_ROWS + y] = b.cells[x * BOARD_ROWS + y - 1];
     for (int x = 0; x < BOARD_COLS; ++x)
-        b.cells[x * BOARD_ROWS] = 0;
+        b.cells[static_cast<size_t>(x) * BOARD_ROWS] = 0;
 
     // The well's pixel lines move down one cell, bottom line first, so each source line is
     // read before it is overwritten. Lines of one cell row never overlap their source.
@@ -136,8 +136,8 @@ void remove_row(SDL_Surface* screen, board& b, int row) {
         auto* pixels = static_cast<uint8_t*>(screen->pixels);
         const size_t bytes = static_cast<size_t>(width) * screen->format->BytesPerPixel;
         for (int line = bottom - 1; line >= BOARD_CELL; --line)
-            std::memcpy(pixels + line * screen->pitch, pixels + (line - BOARD_CELL) * screen->pitch,
-                        bytes);
+            std::memcpy(pixels + static_cast<ptrdiff_t>(line) * screen->pitch,
+                        pixels + static_cast<ptrdiff_t>(line - BOARD_CELL) * screen->pitch, bytes);
         SDL_UnlockSurface(screen);
     }
     fill_black(screen, 0, 0, BOARD_COLS * BOARD_CELL, BOARD_CELL);

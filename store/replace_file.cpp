@@ -45,7 +45,7 @@ std::string link_target(std::string path) {
         const ssize_t n = ::readlink(path.c_str(), to.data(), to.size());
         if (n <= 0 || static_cast<size_t>(n) >= to.size()) return "";
         to.resize(static_cast<size_t>(n));
-        path = to[0] == '/' ? to : folder_of(path) + "/" + to;
+        path = to[0] == '/' ? to : folder_of(path).append("/").append(to);
     }
     return "";
 }

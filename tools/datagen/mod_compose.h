@@ -85,7 +85,7 @@ enum compose_bass_style {
     BASS_DRIVE,   // syncopated 3+3+2 sixteenths
     BASS_PULSE,   // dotted quarter, eighth, half: root, root, fifth
 };
-void compose_bass(compose_section& sec, int sample, const std::string& chords,
+void compose_bass(compose_section& sec, int sample, const std::string& text,
                   compose_bass_style style);
 
 // The two chord voices: for each chord the two tones that best name it over its bass (third
@@ -100,14 +100,14 @@ std::vector<compose_voicing> compose_voice_chords(const std::vector<compose_chor
 // Plays the chord voices on CH_CHORD_LO and CH_CHORD_HI to a rhythm of bars of 16 characters
 // (repeated): 'x' strikes both voices, '-' lets them ring, '.' silences them. A chord change
 // on a ringing row strikes the new voicing, holding the notes the two chords share.
-void compose_chords(compose_section& sec, int sample, const std::string& chords,
+void compose_chords(compose_section& sec, int sample, const std::string& text,
                     const std::string& rhythm, int center);
 
 // Broken chords for a plucked sample, alternating between the two chord channels so each note
 // rings into the next: bars of 16 characters (repeated), digits pick the chord tone (0 the root
 // under the voicing, 1 the low voice, 2 the high voice, 3 the root an octave up, 4 the low
 // voice an octave up), '.' leaves the row empty.
-void compose_broken(compose_section& sec, int sample, const std::string& chords,
+void compose_broken(compose_section& sec, int sample, const std::string& text,
                     const std::string& figure, int center);
 
 struct compose_kit {

@@ -27,7 +27,9 @@ surface_ptr new_canvas(int w, int h) {
 }
 
 static Uint32* px_at(SDL_Surface* s, int x, int y) {
-    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch) + x;
+    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) +
+                                     static_cast<ptrdiff_t>(y) * s->pitch) +
+           x;
 }
 
 rgb get_px(SDL_Surface* s, int x, int y) {
@@ -129,8 +131,8 @@ static void paint_mask(SDL_Surface* s, SDL_Surface* m, int x, int y, rgb top, rg
     SDL_LockSurface(m);
     for (int j = 0; j < m->h; ++j) {
         const rgb c = mix(top, bottom, m->h > 1 ? static_cast<double>(j) / (m->h - 1) : 0.0);
-        const Uint32* row =
-            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(m->pixels) + j * m->pitch);
+        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(m->pixels) +
+                                                            static_cast<ptrdiff_t>(j) * m->pitch);
         for (int i = 0; i < m->w; ++i) {
             Uint8 r, g, b, a;
             SDL_GetRGBA(row[i], m->format, &r, &g, &b, &a);
@@ -337,9 +339,10 @@ bool save_jpeg(SDL_Surface* s, const std::string& path, int quality) {
         const int y = static_cast<int>(cinfo.next_scanline);
         for (int x = 0; x < s->w; ++x) {
             const rgb c = get_px(s, x, y);
-            row[x * 3] = c.r;
-            row[x * 3 + 1] = c.g;
-            row[x * 3 + 2] = c.b;
+            const size_t at = static_cast<size_t>(x) * 3;
+            row[at] = c.r;
+            row[at + 1] = c.g;
+            row[at + 2] = c.b;
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);

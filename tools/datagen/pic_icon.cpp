@@ -116,7 +116,8 @@ bool write_icon(const std::string& dir) {
 bool write_desktop_icons(const std::string& icon_dir) {
     for (int n : DATAGEN_ICON_SIZES) {
         const std::string size = std::to_string(n) + "x" + std::to_string(n);
-        const std::string folder = icon_dir + "/hicolor/" + size + "/apps";
+        const std::string folder =
+            std::string(icon_dir).append("/hicolor/").append(size).append("/apps");
         std::error_code ec;
         std::filesystem::create_directories(folder, ec); // a failure shows at the write
         if (!save_png(draw_icon(n), folder + "/quelbo-kv.png")) return false;

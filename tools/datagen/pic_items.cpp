@@ -139,7 +139,7 @@ bool write_marker(const std::string& dir) {
     if (!big) return false;
     auto poly = [&](std::array<double, 8> pts, rgb c) {
         Sint16 vx[4], vy[4];
-        for (int k = 0; k < 4; ++k) {
+        for (size_t k = 0; k < 4; ++k) {
             vx[k] = static_cast<Sint16>(std::lround(pts[2 * k] * F));
             vy[k] = static_cast<Sint16>(std::lround(pts[2 * k + 1] * F));
         }

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The house style: every C++ file laid out as .clang-format says, and the checks of .clang-tidy
+# clean on the program and the data generator.
+# Usage: bash tests/style_check.sh <build folder with compile_commands.json>
+set -u
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+build=$(cd "${1:?usage: style_check.sh <build folder>}" && pwd)
+
+mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+if ! clang-format --dry-run -Werror "${sources[@]}"; then
+    echo "FAIL: the files above are not laid out as .clang-format says (clang-format -i <file>)"
+    exit 1
+fi
+echo "format: ${#sources[@]} files as .clang-format says"
+
+mapfile -t checked < <(git ls-files 'app/*.cpp' 'input/*.cpp' 'game/*.cpp' 'screens/*.cpp' \
+    'store/*.cpp' 'tools/*.cpp')
+if ! printf '%s\0' "${checked[@]}" |
+    xargs -0 -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>"$build/clang-tidy.log"; then
+    grep -E 'error:|warning:' "$build/clang-tidy.log"
+    echo "FAIL: clang-tidy (the findings above; all of them in $build/clang-tidy.log)"
+    exit 1
+fi
+echo "clang-tidy: ${#checked[@]} files clean"
