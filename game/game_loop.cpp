@@ -1,6 +1,5 @@
 #include "game/game_loop.h"
 
-#include <SDL_image.h>
 
 #include <array>
 #include <cstdint>
@@ -159,7 +158,7 @@ int game_loop(SDL_Surface*& screen, game_ctx& ctx) {
     if (!load_scores(*ctx.scores)) default_scores(*ctx.scores);
 
     bool loaded = true;
-    surface_ptr background(IMG_Load("pics/board.jpg"));
+    surface_ptr background = load_jpeg("pics/board.jpg");
     if (background) {
         blit_at(background.get(), screen, 0, 0);
     } else {

@@ -1,7 +1,6 @@
 #include "screens/options.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_ttf.h>
 
 #include <array>
@@ -204,13 +203,13 @@ int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
         SDL_SetColorKey(cursor_pic.get(), SDL_SRCCOLORKEY,
                         SDL_MapRGB(cursor_pic->format, 125, 125, 125));
     }
-    surface_ptr joystick_pic(IMG_Load("pics/joystick.jpeg"));
+    surface_ptr joystick_pic = load_jpeg("pics/joystick.jpeg");
     if (!joystick_pic) {
         std::printf("Err de chargement de joystick.jpeg :%s\n", SDL_GetError());
         done = true;
         result = 0;
     }
-    surface_ptr keyboard_pic(IMG_Load("pics/clavier.jpeg"));
+    surface_ptr keyboard_pic = load_jpeg("pics/clavier.jpeg");
     if (!keyboard_pic) {
         std::printf("Err de chargement de clavier.jpeg :%s\n", SDL_GetError());
         done = true;

@@ -38,9 +38,14 @@ bool write_lines(const score_table& table, const char* path) {
     FILE* f = std::fopen(path, "w");
     if (!f) return false;
     bool ok = true;
-    for (const auto& line : table.lines) {
+    for (int i = 0; i < SCORE_LINES; ++i) {
+        const auto& line = table.lines[i];
         const std::size_t len = strnlen(line.data(), line.size());
         if (std::fwrite(line.data(), 1, len, f) != len) ok = false;
+        // A slot without its newline (a line cut to its slot) still ends its file line, or the
+        // next load would read the following slots one line off.
+        const bool ended = len > 0 && line[len - 1] == '\n';
+        if (i < SCORE_LINES - 1 && !ended && std::fputc('\n', f) == EOF) ok = false;
     }
     if (std::fflush(f) != 0 || std::ferror(f)) ok = false;
 #ifndef _WIN32
@@ -65,7 +70,19 @@ int load_scores(score_table& table) {
         seek_line(f, i);
         // A slot past the end of a short file takes the default line, so every slot
         // always holds a well-formed line whatever the table held before.
-        if (!std::fgets(line.data(), SCORE_SLOT, f)) default_line(line, i);
+        if (!std::fgets(line.data(), SCORE_SLOT, f)) {
+            default_line(line, i);
+            continue;
+        }
+        // A line cut short by the end of the file or by a nul byte gets its newline back (on
+        // the last slot only when nothing is left of it), so a save writes each slot on its own
+        // file line and the next load finds the same ten lines.
+        const std::size_t len = std::strlen(line.data());
+        const bool open_end = len == 0 || (i < SCORE_LINES - 1 && line[len - 1] != '\n');
+        if (open_end && len + 1 < line.size()) {
+            line[len] = '\n';
+            line[len + 1] = '\0';
+        }
     }
     std::fclose(f);
     return 1;

@@ -14,12 +14,14 @@ struct score_table {
 
 // Reads the file into the table. Returns 1 when it opened and was read, 0 when it could not be
 // opened (message printed, table untouched). Slots the file does not reach take the default
-// table's line, so every slot holds a well-formed line.
+// table's line. A line ended early by the end of the file or a nul byte gets a newline, except
+// on the last slot; a line longer than its slot is cut to 19 characters without one.
 int load_scores(score_table& table);
 // Leaves f at the start of its line n (counted from the start); at the end when it is shorter.
 void seek_line(FILE* f, int n);
-// Replaces the file whole with the ten lines. Returns 1 when written, 0 (after its message)
-// when it could not be written completely; the old file then stays as it was.
+// Replaces the file whole with the ten lines, each of the first nine ended by a newline even when
+// its slot lacks one, so loading the file gives the same table. Returns 1 when written, 0 (after
+// its message) when it could not be written completely; the old file then stays as it was.
 int save_scores(const score_table& table);
 // Fills the table with aaa 90 down to aaa 0. Always returns 1.
 int default_scores(score_table& table);
