@@ -5,9 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <string>
 
 #include "app/audio.h"
+#include "app/command_line.h"
+#include "app/display.h"
 #include "app/game_ctx.h"
+#include "app/paths.h"
 #include "app/sdl_owner.h"
 #include "game/game_loop.h"
 #include "screens/best_scores.h"
@@ -42,9 +47,34 @@ void main_loop(SDL_Surface*& screen, game_ctx& ctx) {
     }
 }
 
+// The folder the saves go to, as the player would look for it.
+std::string save_folder(const paths_roots& roots) {
+    if (roots.installed) return roots.data;
+    return (std::filesystem::path(roots.assets) / roots.data).lexically_normal().string();
+}
+
 } // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    const command_line cmd = parse_command_line(argc, argv);
+    if (cmd.action == CMD_VERSION) {
+        std::printf("quelbo-kv %s\n", QUELBO_VERSION);
+        return 0;
+    }
+    paths_roots roots{};
+    const bool found = paths_resolve(paths_current_env(), roots);
+    if (cmd.action != CMD_PLAY) {
+        const std::string saves = found ? save_folder(roots) : "?";
+        print_usage(cmd.action == CMD_HELP ? stdout : stderr, saves.c_str());
+        return cmd.action == CMD_HELP ? 0 : 2;
+    }
+    if (!found) {
+        std::puts("MAIN / Err donnees du jeu introuvables : ni pics/ ici, ni pres du programme, ni "
+                  "dans ../share/games/quelbo-kv/");
+        return 1;
+    }
+    if (!paths_apply(roots)) return 1;
+
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
         return 1;
@@ -61,6 +91,13 @@ int main(int, char**) {
         std::printf("Err init FSOUND :%s\n", text ? text : "");
         std::exit(1);
     }
+    // No window where nobody can see it: the layer would fall back to an invisible one.
+    if (const char* reason = display_missing_reason()) {
+        std::printf("MAIN / Err init fenetre %s\n", reason);
+        FSOUND_Close();
+        std::exit(1);
+    }
+    display_set_scale(cmd.scale);
     SDL_Surface* screen =
         SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (!screen) {
@@ -85,5 +122,5 @@ int main(int, char**) {
     TTF_Quit();
     SDL_Quit();
     std::fflush(stdout);
-    std::exit(0);
+    return 0;
 }

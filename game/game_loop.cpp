@@ -306,10 +306,15 @@ int game_loop(SDL_Surface*& screen, game_ctx& ctx) {
     // A game left with Escape or the window's close enters no record, even when a soft drop
     // or a landing of its last pass added points after the score was cleared.
     if (abandoned) score = 0;
+    int inserted_at = -1;
     if (score != 0) {
         const int place = score_rank(score, *ctx.scores);
-        if (place >= 0 && place <= 9 && new_record_screen(screen, ctx, score) == 0) result = 0;
+        if (place >= 0 && place <= 9) {
+            // The new-record screen inserts the line on every way out.
+            if (new_record_screen(screen, ctx, score) == 0) result = 0;
+            inserted_at = place;
+        }
     }
-    if (!save_scores(*ctx.scores)) std::puts("Err sauvegarde des scores");
+    if (!save_game_scores(*ctx.scores, inserted_at)) std::puts("Err sauvegarde des scores");
     return result;
 }

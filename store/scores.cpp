@@ -1,18 +1,21 @@
 #include "store/scores.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <string>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include "app/paths.h"
+#include "app/sdl_owner.h"
+#include "store/replace_file.h"
 
 namespace {
 
-constexpr const char* SCORES_PATH = "data/scores.dat";
-constexpr const char* SCORES_TEMP_PATH = "data/scores.dat.tmp";
+constexpr const char* SCORES_FILE = "scores.dat";
 constexpr const char* SCORES_LOAD_ERR = "Err de chargement du fichier des scores.";
 constexpr const char* SCORES_SAVE_ERR = "Err de creation du fichier des scores.";
 constexpr int SCORES_TEXT_AT = 4; // the score starts after the name and its space
@@ -32,39 +35,20 @@ int slot_score(const std::array<char, SCORE_SLOT>& line) {
     return line_score(line.data() + SCORES_TEXT_AT, line.size() - SCORES_TEXT_AT);
 }
 
-// Writes the ten lines to a new file at path; false (no file left) on any open, write, flush or
-// close error.
-bool write_lines(const score_table& table, const char* path) {
-    FILE* f = std::fopen(path, "w");
-    if (!f) return false;
-    bool ok = true;
-    for (int i = 0; i < SCORE_LINES; ++i) {
-        const auto& line = table.lines[i];
-        const std::size_t len = strnlen(line.data(), line.size());
-        if (std::fwrite(line.data(), 1, len, f) != len) ok = false;
-        // A slot without its newline (a line cut to its slot) still ends its file line, or the
-        // next load would read the following slots one line off.
-        const bool ended = len > 0 && line[len - 1] == '\n';
-        if (i < SCORE_LINES - 1 && !ended && std::fputc('\n', f) == EOF) ok = false;
-    }
-    if (std::fflush(f) != 0 || std::ferror(f)) ok = false;
-#ifndef _WIN32
-    // The data must be on disk before the rename makes it the scores file.
-    if (ok && fsync(fileno(f)) != 0) ok = false;
-#endif
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::remove(path);
-    return ok;
+score_file_stamp stamp_of(const struct stat& st) {
+    return score_file_stamp{true, static_cast<uint64_t>(st.st_dev),
+                            static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_size),
+                            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                                st.st_mtim.tv_nsec};
 }
 
-} // namespace
+score_file_stamp stamp_of_file(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? stamp_of(st) : score_file_stamp{};
+}
 
-int load_scores(score_table& table) {
-    FILE* f = std::fopen(SCORES_PATH, "r");
-    if (!f) {
-        std::puts(SCORES_LOAD_ERR);
-        return 0;
-    }
+// Reads the ten slots from an open file and notes which file it was.
+void read_lines(std::FILE* f, score_table& table) {
     for (int i = 0; i < SCORE_LINES; ++i) {
         auto& line = table.lines[i];
         seek_line(f, i);
@@ -84,7 +68,52 @@ int load_scores(score_table& table) {
             line[len + 1] = '\0';
         }
     }
-    std::fclose(f);
+    struct stat st {};
+    table.loaded = ::fstat(fileno(f), &st) == 0 ? stamp_of(st) : score_file_stamp{};
+}
+
+// Holds an exclusive lock of a folder while it lives; no lock when the folder cannot be opened.
+struct folder_lock {
+    int fd;
+    explicit folder_lock(const std::string& folder)
+        : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd >= 0) ::flock(fd, LOCK_EX);
+    }
+    ~folder_lock() {
+        if (fd >= 0) ::close(fd); // closing the last descriptor releases the lock
+    }
+    folder_lock(const folder_lock&) = delete;
+    folder_lock& operator=(const folder_lock&) = delete;
+};
+
+// Puts this game's line into the table as the file holds it now.
+void merge_from_file(score_table& table, int place, const std::string& path) {
+    const file_ptr f(std::fopen(path.c_str(), "r"));
+    if (!f) return; // gone or unreadable: the table of this game stands
+    std::array<char, SCORE_SLOT> mine{};
+    const bool have_line = place >= 0 && place < SCORE_LINES;
+    if (have_line) mine = table.lines[place];
+    read_lines(f.get(), table);
+    if (!have_line) return;
+    std::array<char, 4> name{};
+    std::memcpy(name.data(), mine.data(), 3);
+    const int score = slot_score(mine);
+    const int rank = score_rank(score, table);
+    if (rank >= 0 && rank < SCORE_LINES) insert_score(table, name.data(), rank, score);
+}
+
+} // namespace
+
+int load_scores(score_table& table) {
+    const std::string path = paths_data_file(SCORES_FILE);
+    const file_ptr f(std::fopen(path.c_str(), "r"));
+    if (!f) {
+        // What stands there now (maybe a file that cannot be read) is what a save must expect.
+        table.loaded = stamp_of_file(path);
+        std::puts(SCORES_LOAD_ERR);
+        return 0;
+    }
+    read_lines(f.get(), table);
     return 1;
 }
 
@@ -99,19 +128,27 @@ void seek_line(FILE* f, int n) {
 }
 
 int save_scores(const score_table& table) {
-    // Written beside the old file and renamed over it: the old file stays whole on any failure.
-    if (!write_lines(table, SCORES_TEMP_PATH)) {
-        std::puts(SCORES_SAVE_ERR);
-        return 0;
+    std::string text;
+    for (int i = 0; i < SCORE_LINES; ++i) {
+        const auto& line = table.lines[i];
+        const std::size_t len = strnlen(line.data(), line.size());
+        text.append(line.data(), len);
+        // A slot without its newline (a line cut to its slot) still ends its file line, or the
+        // next load would read the following slots one line off.
+        if (i < SCORE_LINES - 1 && (len == 0 || line[len - 1] != '\n')) text += '\n';
     }
-    std::error_code ec;
-    std::filesystem::rename(SCORES_TEMP_PATH, SCORES_PATH, ec);
-    if (ec) {
-        std::remove(SCORES_TEMP_PATH);
-        std::puts(SCORES_SAVE_ERR);
-        return 0;
-    }
-    return 1;
+    if (replace_file(paths_data_file(SCORES_FILE), text)) return 1;
+    std::puts(SCORES_SAVE_ERR);
+    return 0;
+}
+
+int save_game_scores(score_table& table, int place) {
+    const std::string path = paths_data_file(SCORES_FILE);
+    const folder_lock lock(paths_data_dir());
+    if (stamp_of_file(path) != table.loaded) merge_from_file(table, place, path);
+    const int saved = save_scores(table);
+    table.loaded = stamp_of_file(path);
+    return saved;
 }
 
 int default_scores(score_table& table) {

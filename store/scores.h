@@ -1,6 +1,7 @@
 // The score table (ten lines, best first) and its file "data/scores.dat".
 #pragma once
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 constexpr int SCORE_LINES = 10;
@@ -8,8 +9,21 @@ constexpr int SCORE_SLOT = 20;  // characters per line, terminator included
 constexpr int SCORE_OUT = -2;   // rank: below the last line
 constexpr int SCORE_AFTER = 10; // rank: equal to the last line, comes after it
 
+// The scores file as it was when the table was last read from it, so the end of a game can
+// tell that another copy of the game saved in between.
+// All zero (value-initialised) means no file.
+struct score_file_stamp {
+    bool present;
+    uint64_t device;
+    uint64_t inode;
+    int64_t size;
+    int64_t mtime_ns;
+    bool operator==(const score_file_stamp&) const = default;
+};
+
 struct score_table {
     std::array<std::array<char, SCORE_SLOT>, SCORE_LINES> lines;
+    score_file_stamp loaded;
 };
 
 // Reads the file into the table. Returns 1 when it opened and was read, 0 when it could not be
@@ -21,8 +35,15 @@ int load_scores(score_table& table);
 void seek_line(FILE* f, int n);
 // Replaces the file whole with the ten lines, each of the first nine ended by a newline even when
 // its slot lacks one, so loading the file gives the same table. Returns 1 when written, 0 (after
-// its message) when it could not be written completely; the old file then stays as it was.
+// its message) when it could not be written completely or may not be replaced; the old file
+// then stays.
 int save_scores(const score_table& table);
+// The save at the end of a game, place being where this game's line was inserted (-1 for none).
+// Under a lock of the data folder: when the file changed since the table was loaded (another
+// copy of the game saved meanwhile), the table is read again from it and this game's line is
+// ranked and inserted there, so no record is lost; then the table is saved. Returns as
+// save_scores.
+int save_game_scores(score_table& table, int place);
 // Fills the table with aaa 90 down to aaa 0. Always returns 1.
 int default_scores(score_table& table);
 // Score of the text that starts at a line's fifth character, read within room characters.

@@ -1,20 +1,19 @@
 #include "store/settings.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 
 #include "app/game_ctx.h"
+#include "app/paths.h"
+#include "app/sdl_owner.h"
 #include "input/input.h"
+#include "store/replace_file.h"
 
 namespace {
 
-constexpr const char* SETTINGS_PATH = "data/control.dat";
-constexpr const char* SETTINGS_TMP_PATH = "data/control.dat.tmp";
+constexpr const char* SETTINGS_FILE = "control.dat";
 constexpr const char* SETTINGS_OPEN_ERROR = "Err ouverture de control.dat";
 constexpr int SETTINGS_COUNT = 8;
 
@@ -74,28 +73,10 @@ std::array<int32_t, SETTINGS_COUNT> default_values() {
             c.key_right, c.key_left,       o.skin,         o.tune};
 }
 
-// Writes the line to path and closes it; false when it does not open or on any write, flush
-// or close error (a file it created is then removed).
-bool write_line(const char* path, const game_ctx& ctx) {
-    std::FILE* f = std::fopen(path, "w");
-    if (!f) return false;
-    const controls_cfg& c = *ctx.controls;
-    const options_cfg& o = *ctx.options;
-    bool ok =
-        std::fprintf(f, "%d %d %d %d %d %d %d %d\n", c.device, c.joystick_index, c.button_right,
-                     c.button_left, c.key_right, c.key_left, o.skin, o.tune) > 0;
-    ok = ok && std::fflush(f) == 0;
-    // On disk before it replaces the old file; a file system that cannot sync is no error.
-    if (ok && fsync(fileno(f)) != 0 && errno != EINVAL) ok = false;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::remove(path);
-    return ok;
-}
-
 } // namespace
 
 int load_controls(game_ctx& ctx) {
-    std::FILE* f = std::fopen(SETTINGS_PATH, "r");
+    const file_ptr f(std::fopen(paths_data_file(SETTINGS_FILE).c_str(), "r"));
     if (!f) {
         std::puts(SETTINGS_OPEN_ERROR);
         return 0;
@@ -106,21 +87,20 @@ int load_controls(game_ctx& ctx) {
     // held. A value outside its range takes its default.
     for (int i = 0; i < SETTINGS_COUNT; ++i) {
         int64_t v = 0;
-        if (!read_number(f, v)) break;
+        if (!read_number(f.get(), v)) break;
         const settings_range r = SETTINGS_RANGES[i];
         *fields[i] = (v >= r.lo && v <= r.hi) ? static_cast<int32_t>(v) : defaults[i];
     }
-    std::fclose(f);
     return 1;
 }
 
 int save_controls(const game_ctx& ctx) {
-    // The new line goes to a file beside the old one, which it replaces only when complete.
-    bool ok = write_line(SETTINGS_TMP_PATH, ctx);
-    if (ok && std::rename(SETTINGS_TMP_PATH, SETTINGS_PATH) != 0) {
-        std::remove(SETTINGS_TMP_PATH);
-        ok = false;
-    }
-    if (!ok) std::puts(SETTINGS_OPEN_ERROR);
-    return ok ? 1 : 0;
+    const controls_cfg& c = *ctx.controls;
+    const options_cfg& o = *ctx.options;
+    std::array<char, 128> line{};
+    std::snprintf(line.data(), line.size(), "%d %d %d %d %d %d %d %d\n", c.device, c.joystick_index,
+                  c.button_right, c.button_left, c.key_right, c.key_left, o.skin, o.tune);
+    if (replace_file(paths_data_file(SETTINGS_FILE), line.data())) return 1;
+    std::puts(SETTINGS_OPEN_ERROR);
+    return 0;
 }

@@ -1,0 +1,17 @@
+// The window on the player's desktop: is there a display at all, and how large to show the game.
+#pragma once
+
+constexpr const char* DISPLAY_SCALE_HINT = "SDL12COMPAT_WINDOW_SCALING";
+constexpr const char* DISPLAY_SCALE_METHOD_HINT = "SDL12COMPAT_SCALE_METHOD";
+
+// The largest whole factor k (at least 1) for which the window, k times the game's size, fits in
+// two thirds of a desktop of desk_w by desk_h pixels; 1 for an unknown (0 or negative) size.
+int display_scale_for(int desk_w, int desk_h);
+// Sets the compatibility layer's scaling before the video mode is set (after SDL_Init): forced
+// (1..8) when given; otherwise a value the player set in the environment is kept, and else the
+// factor that fits the desktop. Pixels stay sharp unless the player chose a scale method.
+// Returns the factor now in force (1 when the player's value is not a number).
+int display_set_scale(int forced);
+// Null when a window can be shown; otherwise the reason there is none: the layer fell back to
+// a driver without a screen although no video driver was asked for in the environment.
+const char* display_missing_reason();
