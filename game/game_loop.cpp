@@ -1,6 +1,5 @@
 #include "game/game_loop.h"
 
-
 #include <array>
 #include <cstdint>
 #include <cstdio>
