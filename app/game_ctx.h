@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/layout.h"
 #include "input/input.h"
 #include "store/scores.h"
 
 constexpr int CTX_DEVICE_KEYBOARD = 0;
 constexpr int CTX_DEVICE_JOYSTICK = 1;
-constexpr int CTX_SCREEN_W = 540;
-constexpr int CTX_SCREEN_H = 600;
+constexpr int CTX_SCREEN_W = LAYOUT_SCREEN_W;
+constexpr int CTX_SCREEN_H = LAYOUT_SCREEN_H;
 constexpr int CTX_SCREEN_BPP = 32;
 
 struct options_cfg {

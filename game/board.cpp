@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/draw.h"
+#include "app/layout.h"
+
 namespace {
 
 // Spawn cells per type, cell 0 first (the pivot).
@@ -15,13 +18,6 @@ constexpr std::array<std::array<piece_cell, 4>, 7> SPAWN_CELLS = {{
     {{{5, 0}, {4, 0}, {5, -1}, {6, -1}}},
     {{{5, 0}, {6, 0}, {5, -1}, {4, -1}}},
 }};
-
-constexpr int PREVIEW_X = 365;
-constexpr int PREVIEW_Y = 90;
-constexpr int PREVIEW_W = 120;
-constexpr int PREVIEW_H = 60;
-constexpr int PREVIEW_DX = 245;
-constexpr int PREVIEW_DY = 120;
 
 // Where a cell goes under a move; the turns pivot about (x0, y0).
 piece_cell target(piece_cell c, piece_cell pivot, int kind) {
@@ -61,28 +57,6 @@ void draw_tile(SDL_Surface* screen, const piece& p, int x, int y) {
 }
 
 } // namespace
-
-void fill_black(SDL_Surface* screen, SDL_Rect r) {
-    const SDL_Rect& clip = screen->clip_rect;
-    const int x0 = std::max<int>(r.x, clip.x);
-    const int y0 = std::max<int>(r.y, clip.y);
-    const int x1 = std::min<int>(r.x + r.w, clip.x + clip.w);
-    const int y1 = std::min<int>(r.y + r.h, clip.y + clip.h);
-    if (x0 >= x1 || y0 >= y1) return;
-    const Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
-    // The library's fill is slow on small areas; black on 32-bit pixels is plain zero bytes.
-    if (black == 0 && screen->format->BytesPerPixel == 4 && SDL_LockSurface(screen) == 0) {
-        auto* pixels = static_cast<uint8_t*>(screen->pixels);
-        const size_t bytes = static_cast<size_t>(x1 - x0) * 4;
-        for (int y = y0; y < y1; ++y)
-            std::memset(pixels + y * screen->pitch + x0 * 4, 0, bytes);
-        SDL_UnlockSurface(screen);
-        return;
-    }
-    SDL_Rect clipped{static_cast<Sint16>(x0), static_cast<Sint16>(y0), static_cast<Uint16>(x1 - x0),
-                     static_cast<Uint16>(y1 - y0)};
-    SDL_FillRect(screen, &clipped, black);
-}
 
 void piece_init(piece& p, SDL_Surface* skin, int type) {
     p.type = type;
@@ -170,7 +144,8 @@ void remove_row(SDL_Surface* screen, board& b, int row) {
 }
 
 void draw_next(SDL_Surface* screen, const piece& p) {
-    fill_black(screen, PREVIEW_X, PREVIEW_Y, PREVIEW_W, PREVIEW_H);
+    fill_black(screen, LAYOUT_PREVIEW_X, LAYOUT_PREVIEW_Y, LAYOUT_PREVIEW_W, LAYOUT_PREVIEW_H);
     for (const piece_cell& c : p.cells)
-        draw_tile(screen, p, BOARD_CELL * c.x + PREVIEW_DX, BOARD_CELL * c.y + PREVIEW_DY);
+        draw_tile(screen, p, BOARD_CELL * c.x + LAYOUT_PREVIEW_DX,
+                  BOARD_CELL * c.y + LAYOUT_PREVIEW_DY);
 }

@@ -5,9 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "app/layout.h"
+
 constexpr int BOARD_COLS = 10;
 constexpr int BOARD_ROWS = 20;
-constexpr int BOARD_CELL = 30;
+constexpr int BOARD_CELL = LAYOUT_CELL;
+static_assert(BOARD_COLS * BOARD_CELL == LAYOUT_WELL_W && BOARD_ROWS * BOARD_CELL == LAYOUT_WELL_H);
 
 constexpr int MOVE_NONE = 0;
 constexpr int MOVE_DOWN = 1;
@@ -37,8 +40,6 @@ struct piece {
     std::array<piece_cell, 4> cells; // cell 0 is the pivot
 };
 
-// Fills r, clipped to the surface, with black.
-void fill_black(SDL_Surface* screen, SDL_Rect r);
 // Sets the type, the skin tile (30 * type, 0, 30, 30) and the spawn cells; type is 0..6.
 void piece_init(piece& p, SDL_Surface* skin, int type);
 // FIT_FREE when every cell may make the move (always for MOVE_NONE and unknown kinds),

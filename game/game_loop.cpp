@@ -8,8 +8,9 @@
 
 #include "app/audio.h"
 #include "app/clock.h"
+#include "app/draw.h"
 #include "app/game_ctx.h"
-#include "app/sdl_owner.h"
+#include "app/layout.h"
 #include "game/board.h"
 #include "input/input.h"
 #include "screens/new_record.h"
@@ -26,8 +27,6 @@ constexpr int32_t GAME_ROW_POINTS = 100;
 constexpr int32_t GAME_ROWS_PER_LEVEL = 10;
 constexpr uint32_t GAME_ROW_PAUSE_MS = 100;
 constexpr int GAME_KEY_REPEAT_MS = 100;
-constexpr int GAME_WELL_W = BOARD_COLS * BOARD_CELL;
-constexpr int GAME_WELL_H = BOARD_ROWS * BOARD_CELL;
 constexpr uint32_t GAME_CURTAIN_MS = 10;
 constexpr int GAME_SLIDE_STEP = 5;
 constexpr uint32_t GAME_SLIDE_MS = 50;
@@ -45,18 +44,13 @@ void show_number(SDL_Surface* screen, TTF_Font* font, number_text& n, int32_t va
     disp_text(screen, n.text.data(), font, n.area);
 }
 
-void blit_at(SDL_Surface* src, SDL_Surface* screen, int x, int y) {
-    SDL_Rect dst{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-    SDL_BlitSurface(src, nullptr, screen, &dst);
-}
-
 // A copy of the well's pixels, so the stack survives a change of video mode.
 surface_ptr copy_well(SDL_Surface* screen) {
     const SDL_PixelFormat* f = screen->format;
-    surface_ptr copy(SDL_CreateRGBSurface(SDL_SWSURFACE, GAME_WELL_W, GAME_WELL_H, f->BitsPerPixel,
-                                          f->Rmask, f->Gmask, f->Bmask, f->Amask));
+    surface_ptr copy(SDL_CreateRGBSurface(SDL_SWSURFACE, LAYOUT_WELL_W, LAYOUT_WELL_H,
+                                          f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, f->Amask));
     if (!copy) return copy;
-    SDL_Rect src{0, 0, GAME_WELL_W, GAME_WELL_H};
+    SDL_Rect src{0, 0, LAYOUT_WELL_W, LAYOUT_WELL_H};
     SDL_BlitSurface(screen, &src, copy.get(), nullptr);
     return copy;
 }
@@ -78,26 +72,230 @@ bool take_command(input_state& in, bool joystick, int key, uint8_t& joy_flag) {
     return true;
 }
 
+// One game: the well, the falling and next pieces, the numbers, what the game loaded, and
+// where it stands.
+struct game_state {
+    board well{};
+    piece falling{};
+    piece next{};
+    int32_t score = 0;
+    int32_t lines = 0;
+    int32_t level = 0;
+    int32_t fall_delay = GAME_START_DELAY_MS;
+    uint32_t last_fall = 0;
+    bool done = false;
+    bool new_piece_wanted = false;
+    bool level_rise_wanted = false;
+    bool abandoned = false;
+    int result = 1;
+    number_text level_text{{'0', '\0'}, {LAYOUT_LEVEL_AT.x, LAYOUT_LEVEL_AT.y, 0, 0}};
+    number_text lines_text{{'0', '\0'}, {LAYOUT_LINES_AT.x, LAYOUT_LINES_AT.y, 0, 0}};
+    number_text score_text{{'0', '\0'}, {LAYOUT_SCORE_AT.x, LAYOUT_SCORE_AT.y, 0, 0}};
+    surface_ptr background;
+    surface_ptr skin;
+    song_ptr song;
+    font_ptr font;
+};
+
+// The background (drawn at once), the skin, the tune and the font, each missing one reported.
+// Returns false when anything is missing.
+bool load_game(game_state& st, SDL_Surface* screen, const options_cfg& opt) {
+    bool loaded = true;
+    st.background = load_jpeg("pics/board.jpg");
+    if (st.background) {
+        blit_at(st.background.get(), screen, 0, 0);
+    } else {
+        std::fputs("JEU / Err chargement de board.jpg", stdout);
+        loaded = false;
+    }
+    std::array<char, 64> path{};
+    std::snprintf(path.data(), path.size(), "pics/skin%d.bmp", opt.skin);
+    st.skin = load_bmp(path.data());
+    if (!st.skin) {
+        std::printf("Err / chargement skin :%s\n", SDL_GetError());
+        loaded = false;
+    }
+    if (opt.tune != 0) {
+        std::snprintf(path.data(), path.size(), "sounds/tune%d.mod", opt.tune);
+        st.song.reset(FMUSIC_LoadSong(path.data()));
+        if (st.song) {
+            FMUSIC_SetLooping(st.song.get(), 1);
+            FMUSIC_PlaySong(st.song.get());
+        } else {
+            const char* why = audio_error_text(FSOUND_GetError());
+            std::printf("Err / chargement musique :%s\n", why ? why : "");
+            loaded = false;
+        }
+    }
+    st.font = open_game_font(GAME_FONT_SIZE);
+    if (!st.font) {
+        std::puts("Err chargement de la police de characteres");
+        loaded = false;
+    }
+    return loaded;
+}
+
+// The three numbers, the first two pieces and the key repeat of the play screen.
+void start_game(game_state& st, SDL_Surface* screen) {
+    disp_text(screen, st.lines_text.text.data(), st.font.get(), st.lines_text.area);
+    disp_text(screen, st.score_text.text.data(), st.font.get(), st.score_text.area);
+    disp_text(screen, st.level_text.text.data(), st.font.get(), st.level_text.area);
+    const int first = std::rand() % 7;
+    const int second = std::rand() % 7;
+    piece_init(st.falling, st.skin.get(), first);
+    piece_init(st.next, st.skin.get(), second);
+    draw_next(screen, st.next);
+    SDL_EnableKeyRepeat(GAME_KEY_REPEAT_MS, GAME_KEY_REPEAT_MS);
+}
+
+// What the last landing asked for: the next piece falls, and the level rises.
+void after_landing(game_state& st, SDL_Surface* screen) {
+    if (st.new_piece_wanted) {
+        piece_init(st.falling, st.skin.get(), st.next.type);
+        piece_init(st.next, st.skin.get(), std::rand() % 7);
+        draw_next(screen, st.next);
+        st.new_piece_wanted = false;
+    }
+    if (st.level_rise_wanted) {
+        ++st.level;
+        st.fall_delay -= GAME_LEVEL_STEP_MS;
+        st.score += GAME_LEVEL_BONUS;
+        show_number(screen, st.font.get(), st.level_text, st.level);
+        st.level_rise_wanted = false;
+    }
+}
+
+// F1: the other display mode, with the play screen drawn again and the stack kept.
+void switch_display(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
+    const surface_ptr well_pixels = copy_well(screen);
+    if (toggle_fullscreen(screen, ctx)) {
+        blit_at(st.background.get(), screen, 0, 0);
+        blit_at(well_pixels.get(), screen, 0, 0);
+        disp_text(screen, st.lines_text.text.data(), st.font.get(), st.lines_text.area);
+        disp_text(screen, st.score_text.text.data(), st.font.get(), st.score_text.area);
+        disp_text(screen, st.level_text.text.data(), st.font.get(), st.level_text.area);
+        draw_next(screen, st.next);
+        SDL_Flip(screen);
+    } else {
+        st.done = true;
+        st.result = 0;
+    }
+}
+
+// The move of this pass: each command that is set replaces the one taken before it, and the
+// fall step wins over them all; a soft drop waits for a pass without a fall step.
+int take_move(game_state& st, input_state& in, const controls_cfg& ctl, uint32_t now) {
+    const bool joystick = ctl.device != CTX_DEVICE_KEYBOARD;
+    int move = MOVE_NONE;
+    if (take_command(in, joystick, ctl.key_left, in.button_left_cmd)) move = MOVE_TURN_LEFT;
+    if (take_command(in, joystick, ctl.key_right, in.button_right_cmd)) move = MOVE_TURN_RIGHT;
+    if (take_command(in, joystick, SDLK_RIGHT, in.hat_cmd[INPUT_HAT_RIGHT])) move = MOVE_RIGHT;
+    if (take_command(in, joystick, SDLK_LEFT, in.hat_cmd[INPUT_HAT_LEFT])) move = MOVE_LEFT;
+    if (static_cast<int32_t>(now - st.last_fall) >= st.fall_delay) {
+        st.last_fall = clock_ticks();
+        move = MOVE_DOWN;
+    } else if (take_command(in, joystick, SDLK_DOWN, in.hat_cmd[INPUT_HAT_DOWN])) {
+        st.score += GAME_SOFT_DROP_POINTS;
+        move = MOVE_DOWN;
+    }
+    return move;
+}
+
+// A piece that came to rest: game over above the well, else its full rows go, bottom first,
+// each counted for the level, and the rows of the landing are scored together.
+void land_piece(game_state& st, SDL_Surface* screen) {
+    if (piece_lock(st.falling, st.well) == 0) {
+        game_over_text(screen, st.font.get());
+        st.done = true;
+        return;
+    }
+    int32_t burst = 0;
+    for (int row = find_full_row(st.well); row != 0; row = find_full_row(st.well)) {
+        remove_row(screen, st.well, row);
+        clock_delay(GAME_ROW_PAUSE_MS);
+        SDL_Flip(screen);
+        ++burst;
+        if ((st.lines + burst) % GAME_ROWS_PER_LEVEL == 0) st.level_rise_wanted = true;
+    }
+    st.lines += burst;
+    st.score += GAME_ROW_POINTS * burst * (burst + 1) / 2;
+    show_number(screen, st.font.get(), st.lines_text, st.lines);
+    st.new_piece_wanted = true;
+}
+
+// One pass: input, what the last landing asked for, the way out, the move and its drawing.
+void game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
+    input_state& in = *ctx.input;
+    poll_input(ctx);
+    const uint32_t now = clock_ticks();
+    after_landing(st, screen);
+    if (take(in.quit)) {
+        st.result = 0;
+        st.score = 0;
+        st.abandoned = true;
+        st.done = true;
+    }
+    if (in.keys[SDLK_F1]) {
+        switch_display(st, screen, ctx);
+        in.keys[SDLK_F1] = 0;
+    }
+    if (take(in.keys[SDLK_ESCAPE])) {
+        st.score = 0;
+        st.abandoned = true;
+        st.done = true;
+    }
+
+    const int move = take_move(st, in, *ctx.controls, now);
+    if (move == MOVE_NONE) return;
+    const int fit = piece_fits(st.falling, st.well, move);
+    if (fit == FIT_FREE)
+        piece_move(screen, st.falling, move);
+    else if (fit == FIT_LANDED)
+        land_piece(st, screen);
+    show_number(screen, st.font.get(), st.score_text, st.score);
+    SDL_Flip(screen);
+}
+
+// After the last pass: what was loaded goes, a record is entered, the table is saved.
+int end_game(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
+    st.song.reset();
+    st.skin.reset();
+    st.background.reset();
+    st.font.reset();
+
+    // A game left with Escape or the window's close enters no record, even when a soft drop
+    // or a landing of its last pass added points after the score was cleared.
+    if (st.abandoned) st.score = 0;
+    int inserted_at = -1;
+    if (st.score != 0) {
+        const int place = score_rank(st.score, *ctx.scores);
+        if (place >= 0 && place <= 9) {
+            // The new-record screen inserts the line on every way out.
+            if (new_record_screen(screen, ctx, st.score) == 0) st.result = 0;
+            inserted_at = place;
+        }
+    }
+    if (!save_game_scores(*ctx.scores, inserted_at)) std::puts("Err sauvegarde des scores");
+    return st.result;
+}
+
 } // namespace
 
 void disp_text(SDL_Surface* screen, const char* text, TTF_Font* font, SDL_Rect& r) {
-    const SDL_Color white{255, 255, 255, 0};
-    surface_ptr surf(TTF_RenderText_Solid(font, text, white));
+    const surface_ptr surf = render_white(font, text);
     if (!surf) {
         std::puts("disp_text / Erreur de cr\xe9"
                   "ation de surf_text");
         std::exit(1);
     }
     fill_black(screen, r);
-    SDL_Rect dst{r.x, r.y, 0, 0};
-    SDL_BlitSurface(surf.get(), nullptr, screen, &dst);
+    blit_at(surf.get(), screen, r.x, r.y);
     r.w = static_cast<Uint16>(surf->w);
     r.h = static_cast<Uint16>(surf->h);
 }
 
 void game_over_text(SDL_Surface* screen, TTF_Font* font) {
-    const SDL_Color white{255, 255, 255, 0};
-    surface_ptr text(TTF_RenderText_Solid(font, "GAME OVER", white));
+    const surface_ptr text = render_white(font, "GAME OVER");
     if (!text) {
         std::printf("Err cr\xe9"
                     "ation du text game over : %s\n",
@@ -114,13 +312,12 @@ void game_over_text(SDL_Surface* screen, TTF_Font* font) {
             SDL_Flip(screen);
         }
     // The text slides down to the middle of the screen, centred over the well.
-    const int x = (GAME_WELL_W - text->w) / 2;
+    const int x = (LAYOUT_WELL_W - text->w) / 2;
     for (int y = 0; y <= screen->h / 2; y += GAME_SLIDE_STEP) {
         SDL_Rect r{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(text->w),
                    static_cast<Uint16>(text->h)};
         fill_black(screen, r);
-        SDL_Rect dst = r;
-        SDL_BlitSurface(text.get(), nullptr, screen, &dst);
+        blit_at(text.get(), screen, x, y);
         clock_delay(GAME_SLIDE_MS);
         SDL_Flip(screen);
     }
@@ -130,190 +327,17 @@ void game_over_text(SDL_Surface* screen, TTF_Font* font) {
 }
 
 int game_loop(SDL_Surface*& screen, game_ctx& ctx) {
-    board well{};
-    piece falling{};
-    piece next{};
-    int32_t score = 0;
-    int32_t lines = 0;
-    int32_t level = 0;
-    int32_t burst = 0;
-    int32_t fall_delay = GAME_START_DELAY_MS;
-    uint32_t last_fall = 0;
-    int move = MOVE_NONE;
-    bool done = false;
-    bool new_piece_wanted = false;
-    bool level_rise_wanted = false;
-    bool abandoned = false;
-    int result = 1;
-    number_text level_text{{'0', '\0'}, {370, 230, 0, 0}};
-    number_text lines_text{{'0', '\0'}, {370, 352, 0, 0}};
-    number_text score_text{{'0', '\0'}, {370, 472, 0, 0}};
-
-    input_state& in = *ctx.input;
-    const controls_cfg& ctl = *ctx.controls;
-    const options_cfg& opt = *ctx.options;
-
-    reset_input(in);
+    reset_input(*ctx.input);
     if (!load_scores(*ctx.scores)) default_scores(*ctx.scores);
 
-    bool loaded = true;
-    surface_ptr background = load_jpeg("pics/board.jpg");
-    if (background) {
-        blit_at(background.get(), screen, 0, 0);
+    game_state st;
+    if (load_game(st, screen, *ctx.options)) {
+        start_game(st, screen);
     } else {
-        std::fputs("JEU / Err chargement de board.jpg", stdout);
-        loaded = false;
+        st.result = 0;
+        st.done = true;
     }
-    std::array<char, 64> path{};
-    std::snprintf(path.data(), path.size(), "pics/skin%d.bmp", opt.skin);
-    surface_ptr skin = load_bmp(path.data());
-    if (!skin) {
-        std::printf("Err / chargement skin :%s\n", SDL_GetError());
-        loaded = false;
-    }
-    song_ptr song;
-    if (opt.tune != 0) {
-        std::snprintf(path.data(), path.size(), "sounds/tune%d.mod", opt.tune);
-        song.reset(FMUSIC_LoadSong(path.data()));
-        if (song) {
-            FMUSIC_SetLooping(song.get(), 1);
-            FMUSIC_PlaySong(song.get());
-        } else {
-            const char* why = audio_error_text(FSOUND_GetError());
-            std::printf("Err / chargement musique :%s\n", why ? why : "");
-            loaded = false;
-        }
-    }
-    font_ptr font(TTF_OpenFont("font/comic.ttf", GAME_FONT_SIZE));
-    if (font) {
-        TTF_SetFontStyle(font.get(), TTF_STYLE_NORMAL);
-    } else {
-        std::puts("Err chargement de la police de characteres");
-        loaded = false;
-    }
-
-    if (!loaded) {
-        result = 0;
-        done = true;
-    } else {
-        disp_text(screen, lines_text.text.data(), font.get(), lines_text.area);
-        disp_text(screen, score_text.text.data(), font.get(), score_text.area);
-        disp_text(screen, level_text.text.data(), font.get(), level_text.area);
-        const int first = std::rand() % 7;
-        const int second = std::rand() % 7;
-        piece_init(falling, skin.get(), first);
-        piece_init(next, skin.get(), second);
-        draw_next(screen, next);
-        SDL_EnableKeyRepeat(GAME_KEY_REPEAT_MS, GAME_KEY_REPEAT_MS);
-    }
-
-    const bool joystick = ctl.device != CTX_DEVICE_KEYBOARD;
-    while (!done) {
-        poll_input(ctx);
-        const uint32_t now = clock_ticks();
-
-        if (new_piece_wanted) {
-            piece_init(falling, skin.get(), next.type);
-            piece_init(next, skin.get(), std::rand() % 7);
-            draw_next(screen, next);
-            new_piece_wanted = false;
-        }
-        if (level_rise_wanted) {
-            ++level;
-            fall_delay -= GAME_LEVEL_STEP_MS;
-            score += GAME_LEVEL_BONUS;
-            show_number(screen, font.get(), level_text, level);
-            level_rise_wanted = false;
-        }
-        if (take(in.quit)) {
-            result = 0;
-            score = 0;
-            abandoned = true;
-            done = true;
-        }
-        if (in.keys[SDLK_F1]) {
-            surface_ptr well_pixels = copy_well(screen);
-            if (toggle_fullscreen(screen, ctx)) {
-                blit_at(background.get(), screen, 0, 0);
-                if (well_pixels) blit_at(well_pixels.get(), screen, 0, 0);
-                disp_text(screen, lines_text.text.data(), font.get(), lines_text.area);
-                disp_text(screen, score_text.text.data(), font.get(), score_text.area);
-                disp_text(screen, level_text.text.data(), font.get(), level_text.area);
-                draw_next(screen, next);
-                SDL_Flip(screen);
-            } else {
-                done = true;
-                result = 0;
-            }
-            in.keys[SDLK_F1] = 0;
-        }
-        if (take(in.keys[SDLK_ESCAPE])) {
-            score = 0;
-            abandoned = true;
-            done = true;
-        }
-
-        // Each command that is set replaces the one chosen before it.
-        if (take_command(in, joystick, ctl.key_left, in.button_left_cmd)) move = MOVE_TURN_LEFT;
-        if (take_command(in, joystick, ctl.key_right, in.button_right_cmd)) move = MOVE_TURN_RIGHT;
-        if (take_command(in, joystick, SDLK_RIGHT, in.hat_cmd[INPUT_HAT_RIGHT])) move = MOVE_RIGHT;
-        if (take_command(in, joystick, SDLK_LEFT, in.hat_cmd[INPUT_HAT_LEFT])) move = MOVE_LEFT;
-
-        // The fall step wins over any command of this pass; a soft drop waits for a later one.
-        if (static_cast<int32_t>(now - last_fall) >= fall_delay) {
-            last_fall = clock_ticks();
-            move = MOVE_DOWN;
-        } else if (take_command(in, joystick, SDLK_DOWN, in.hat_cmd[INPUT_HAT_DOWN])) {
-            score += GAME_SOFT_DROP_POINTS;
-            move = MOVE_DOWN;
-        }
-
-        if (move == MOVE_NONE) continue;
-
-        const int fit = piece_fits(falling, well, move);
-        if (fit == FIT_FREE) {
-            piece_move(screen, falling, move);
-        } else if (fit == FIT_LANDED) {
-            if (piece_lock(falling, well) == 0) {
-                game_over_text(screen, font.get());
-                done = true;
-            } else {
-                for (int row = find_full_row(well); row != 0; row = find_full_row(well)) {
-                    remove_row(screen, well, row);
-                    clock_delay(GAME_ROW_PAUSE_MS);
-                    SDL_Flip(screen);
-                    ++burst;
-                    if ((lines + burst) % GAME_ROWS_PER_LEVEL == 0) level_rise_wanted = true;
-                }
-                lines += burst;
-                score += GAME_ROW_POINTS * burst * (burst + 1) / 2;
-                burst = 0;
-                show_number(screen, font.get(), lines_text, lines);
-                new_piece_wanted = true;
-            }
-        }
-        show_number(screen, font.get(), score_text, score);
-        SDL_Flip(screen);
-        move = MOVE_NONE;
-    }
-
-    song.reset();
-    skin.reset();
-    background.reset();
-    font.reset();
-
-    // A game left with Escape or the window's close enters no record, even when a soft drop
-    // or a landing of its last pass added points after the score was cleared.
-    if (abandoned) score = 0;
-    int inserted_at = -1;
-    if (score != 0) {
-        const int place = score_rank(score, *ctx.scores);
-        if (place >= 0 && place <= 9) {
-            // The new-record screen inserts the line on every way out.
-            if (new_record_screen(screen, ctx, score) == 0) result = 0;
-            inserted_at = place;
-        }
-    }
-    if (!save_game_scores(*ctx.scores, inserted_at)) std::puts("Err sauvegarde des scores");
-    return result;
+    while (!st.done)
+        game_pass(st, screen, ctx);
+    return end_game(st, screen, ctx);
 }

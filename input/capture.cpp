@@ -6,21 +6,20 @@
 #include <cstdio>
 
 #include "app/clock.h"
+#include "app/draw.h"
 #include "app/game_ctx.h"
-#include "app/sdl_owner.h"
+#include "app/layout.h"
 
 namespace {
 
 constexpr int CAPTURE_FONT_SIZE = 20;
-constexpr Sint16 CAPTURE_BOX_X = 150;
-constexpr Sint16 CAPTURE_BOX_Y = 250;
 constexpr uint32_t CAPTURE_WAIT_MS = 10;
 
 constexpr int CAPTURE_CLOSED = -1;
 
 // Renders a prompt; prints the message (no line end) and gives null on failure.
 surface_ptr render_prompt(TTF_Font* font, const char* text) {
-    surface_ptr s(TTF_RenderText_Solid(font, text, SDL_Color{255, 255, 255, 0}));
+    surface_ptr s = render_white(font, text);
     if (!s)
         std::printf("saisie_cfg / Err cr\xe9"
                     "ation de surface :%s",
@@ -30,12 +29,11 @@ surface_ptr render_prompt(TTF_Font* font, const char* text) {
 
 // Fills the prompt box black and draws the prompt in it; box takes the prompt's size.
 void show_prompt(SDL_Surface* screen, SDL_Surface* prompt, SDL_Rect& box) {
-    box = SDL_Rect{CAPTURE_BOX_X, CAPTURE_BOX_Y, static_cast<Uint16>(prompt->w),
+    box = SDL_Rect{static_cast<Sint16>(LAYOUT_OPT_PROMPT_AT.x),
+                   static_cast<Sint16>(LAYOUT_OPT_PROMPT_AT.y), static_cast<Uint16>(prompt->w),
                    static_cast<Uint16>(prompt->h)};
-    SDL_Rect fill = box;
-    SDL_FillRect(screen, &fill, SDL_MapRGB(screen->format, 0, 0, 0));
-    SDL_Rect at = box;
-    SDL_BlitSurface(prompt, nullptr, screen, &at);
+    fill_black(screen, box);
+    blit_at(prompt, screen, LAYOUT_OPT_PROMPT_AT);
     SDL_Flip(screen);
 }
 
@@ -57,13 +55,12 @@ int wait_control(const edit_cfg& cfg) {
 } // namespace
 
 int saisie_cfg(SDL_Surface* screen, edit_cfg& cfg) {
-    font_ptr font(TTF_OpenFont("font/comic.ttf", CAPTURE_FONT_SIZE));
+    const font_ptr font = open_game_font(CAPTURE_FONT_SIZE);
     if (!font) {
         std::fputs("saisie_Cfg / Err ouverture comic.ttf", stdout);
         SDL_Flip(screen);
         return 0;
     }
-    TTF_SetFontStyle(font.get(), TTF_STYLE_NORMAL);
 
     surface_ptr prompt = render_prompt(font.get(), "appuyer sur droite");
     if (!prompt) {
@@ -81,7 +78,7 @@ int saisie_cfg(SDL_Surface* screen, edit_cfg& cfg) {
         cfg.button_right = right;
 
     prompt.reset();
-    SDL_FillRect(screen, &box, SDL_MapRGB(screen->format, 0, 0, 0));
+    fill_black(screen, box);
     prompt = render_prompt(font.get(), "appuyer sur gauche");
     if (!prompt) return 0;
     show_prompt(screen, prompt.get(), box);

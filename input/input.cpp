@@ -122,3 +122,40 @@ void poll_input(game_ctx& ctx) {
 
     if (joy && ctl.device != CTX_DEVICE_KEYBOARD) auto_repeat(joy, in, ctl);
 }
+
+bool nav_set(const input_state& in, input_nav dir) {
+    return in.keys[dir.key] || in.hat_cmd[dir.hat];
+}
+
+void nav_clear(input_state& in, input_nav dir) {
+    in.keys[dir.key] = 0;
+    in.hat_cmd[dir.hat] = 0;
+}
+
+bool nav_take(input_state& in, input_nav dir) {
+    const bool set = nav_set(in, dir);
+    nav_clear(in, dir);
+    return set;
+}
+
+namespace {
+
+bool take_key_or_button(input_state& in, int key, uint8_t& cmd, uint8_t& held) {
+    const bool set = in.keys[key] || cmd;
+    if (set) {
+        in.keys[key] = 0;
+        cmd = 0;
+        held = 0;
+    }
+    return set;
+}
+
+} // namespace
+
+bool take_choose(input_state& in) {
+    return take_key_or_button(in, SDLK_RETURN, in.button_left_cmd, in.button_left_held);
+}
+
+bool take_back(input_state& in) {
+    return take_key_or_button(in, SDLK_ESCAPE, in.button_right_cmd, in.button_right_held);
+}

@@ -1,5 +1,7 @@
 // Event polling: the event queue becomes sticky command flags, with joystick auto-repeat.
 #pragma once
+#include <SDL.h>
+
 #include <array>
 #include <cstdint>
 
@@ -34,3 +36,25 @@ void reset_input(input_state& in);
 // Drains the event queue into ctx.input without waiting, then runs the joystick repeat once.
 // Key symbols outside 0..322 are ignored; with no joystick open the repeat does nothing.
 void poll_input(game_ctx& ctx);
+
+// One direction of the menus: its arrow key, or the hat on the joystick device.
+struct input_nav {
+    int key;
+    int hat;
+};
+inline constexpr input_nav INPUT_NAV_UP{SDLK_UP, INPUT_HAT_UP};
+inline constexpr input_nav INPUT_NAV_DOWN{SDLK_DOWN, INPUT_HAT_DOWN};
+inline constexpr input_nav INPUT_NAV_LEFT{SDLK_LEFT, INPUT_HAT_LEFT};
+inline constexpr input_nav INPUT_NAV_RIGHT{SDLK_RIGHT, INPUT_HAT_RIGHT};
+
+// True when the direction's key flag or hat flag is set.
+bool nav_set(const input_state& in, input_nav dir);
+// Clears both flags of the direction.
+void nav_clear(input_state& in, input_nav dir);
+// nav_set, and the flags cleared.
+bool nav_take(input_state& in, input_nav dir);
+// Choosing in the menus (Return or the turn-left button) and going back (Escape or the
+// turn-right button): true when either is set; clears the key, the button's command and its
+// repeat latch.
+bool take_choose(input_state& in);
+bool take_back(input_state& in);

@@ -5,21 +5,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/draw.h"
 #include "app/game_ctx.h"
-#include "app/sdl_owner.h"
+#include "app/layout.h"
 #include "input/input.h"
 #include "store/scores.h"
 
 namespace {
 
 constexpr int BEST_FONT_SIZE = 30;
-constexpr SDL_Rect BEST_TITLE_AT = {150, 5, 0, 0};
-constexpr int BEST_LINES_X = 180;
-constexpr int BEST_LINES_Y = 30; // the first line goes one step below
-constexpr int BEST_LINE_STEP = 50;
 constexpr int BEST_TEXT_AT = 4; // the table line follows "%d:  "
 constexpr int BEST_TEXT_SIZE = 32;
-constexpr SDL_Color BEST_WHITE = {255, 255, 255, 0};
 
 static_assert(BEST_TEXT_AT + SCORE_SLOT <= BEST_TEXT_SIZE, "a whole slot fits the line text");
 
@@ -53,16 +49,14 @@ int best_scores_screen(SDL_Surface*& screen, game_ctx& ctx) {
     score_table& table = *ctx.scores;
     if (!load_scores(table)) default_scores(table);
 
-    font_ptr font(TTF_OpenFont("font/comic.ttf", BEST_FONT_SIZE));
+    const font_ptr font = open_game_font(BEST_FONT_SIZE);
     if (!font) {
         std::printf("Err chargement de la police de characteres : %s\n", TTF_GetError());
         return 0;
     }
-    TTF_SetFontStyle(font.get(), TTF_STYLE_NORMAL);
 
-    if (surface_ptr title{TTF_RenderText_Solid(font.get(), "Meilleurs scores :", BEST_WHITE)}) {
-        SDL_Rect at = BEST_TITLE_AT;
-        SDL_BlitSurface(title.get(), nullptr, screen, &at);
+    if (const surface_ptr title = render_white(font.get(), "Meilleurs scores :")) {
+        blit_at(title.get(), screen, LAYOUT_BEST_TITLE_AT);
     } else {
         print_text_error();
         done = true;
@@ -70,20 +64,19 @@ int best_scores_screen(SDL_Surface*& screen, game_ctx& ctx) {
     }
 
     // A line that fails to render leaves its place to the next one.
-    int y = BEST_LINES_Y;
+    int y = LAYOUT_BEST_LINES_Y; // the first line goes one step below
     for (int i = 0; i < SCORE_LINES; ++i) {
         char text[BEST_TEXT_SIZE];
         format_line(text, i + 1, table.lines[i]);
-        surface_ptr pic(TTF_RenderText_Solid(font.get(), text, BEST_WHITE));
+        const surface_ptr pic = render_white(font.get(), text);
         if (!pic) {
             print_text_error();
             done = true;
             result = 0;
             continue;
         }
-        y += BEST_LINE_STEP;
-        SDL_Rect at = {BEST_LINES_X, static_cast<Sint16>(y), 0, 0};
-        SDL_BlitSurface(pic.get(), nullptr, screen, &at);
+        y += LAYOUT_BEST_LINE_STEP;
+        blit_at(pic.get(), screen, LAYOUT_BEST_LINES_X, y);
     }
     SDL_Flip(screen);
 

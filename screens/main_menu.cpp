@@ -4,36 +4,24 @@
 
 #include <cstdio>
 
+#include "app/draw.h"
 #include "app/game_ctx.h"
-#include "app/sdl_owner.h"
+#include "app/layout.h"
 #include "input/input.h"
 
 namespace {
 
-constexpr Sint16 MENU_MARKER_X = 160;
-constexpr Sint16 MENU_MARKER_Y = 285; // entry 1; each following entry 50 pixels lower
-constexpr Sint16 MENU_ENTRY_STEP = 50;
-constexpr int MENU_LAST_ENTRY = 4;
-
-// SDL_BlitSurface and SDL_FillRect write the clipped rectangle back, so they get copies.
-void blit_at(SDL_Surface* src, SDL_Surface* dst, SDL_Rect at) {
-    if (src) SDL_BlitSurface(src, nullptr, dst, &at);
-}
-
-void fill_black(SDL_Surface* dst, SDL_Rect area) {
-    SDL_FillRect(dst, &area, SDL_MapRGB(dst->format, 0, 0, 0));
-}
-
 void draw_menu(SDL_Surface* screen, SDL_Surface* menu, SDL_Surface* marker, SDL_Rect place) {
-    blit_at(menu, screen, SDL_Rect{0, 0, 0, 0});
-    blit_at(marker, screen, place);
+    blit_at(menu, screen, 0, 0);
+    blit_at(marker, screen, place.x, place.y);
 }
 
 // Erases the marker (its place turns black) and draws it dy pixels lower.
 void move_marker(SDL_Surface* screen, SDL_Surface* marker, SDL_Rect& place, int dy) {
     fill_black(screen, place);
     place.y = static_cast<Sint16>(place.y + dy);
-    blit_at(marker, screen, place);
+    blit_at(marker, screen, place.x, place.y);
+    SDL_Flip(screen);
 }
 
 } // namespace
@@ -56,9 +44,9 @@ int main_menu(SDL_Surface*& screen, game_ctx& ctx) {
         n = 0;
         leave = true;
     }
-    SDL_Rect place{MENU_MARKER_X, MENU_MARKER_Y, 0, 0};
+    SDL_Rect place{LAYOUT_MENU_MARKER_X, LAYOUT_MENU_FIRST_Y, 0, 0};
     if (marker) {
-        SDL_SetColorKey(marker.get(), SDL_SRCCOLORKEY, SDL_MapRGB(marker->format, 125, 125, 125));
+        key_marker(marker.get());
         place.w = static_cast<Uint16>(marker->w);
         place.h = static_cast<Uint16>(marker->h);
     }
@@ -87,37 +75,24 @@ int main_menu(SDL_Surface*& screen, game_ctx& ctx) {
         // A choice already made above is final: a marker move in the same poll must not
         // turn a closed window into a game, or the key 3 into the leave entry.
         const bool decided = leave;
-        if (keys[SDLK_RETURN] || in.button_left_cmd) {
-            keys[SDLK_RETURN] = 0;
-            in.button_left_cmd = 0;
-            in.button_left_held = 0;
-            leave = true;
-        }
+        if (take_choose(in)) leave = true;
 
-        const bool down = keys[SDLK_DOWN] || in.hat_cmd[INPUT_HAT_DOWN];
-        const bool up = keys[SDLK_UP] || in.hat_cmd[INPUT_HAT_UP];
-        if (!decided && down && n < MENU_LAST_ENTRY) {
+        if (!decided && nav_set(in, INPUT_NAV_DOWN) && n < LAYOUT_MENU_ENTRIES) {
             ++n;
-            move_marker(screen, marker.get(), place, MENU_ENTRY_STEP);
-            keys[SDLK_DOWN] = 0;
-            in.hat_cmd[INPUT_HAT_DOWN] = 0;
-            SDL_Flip(screen);
-        } else if (!decided && up && n > 1) {
+            move_marker(screen, marker.get(), place, LAYOUT_MENU_STEP);
+            nav_clear(in, INPUT_NAV_DOWN);
+        } else if (!decided && nav_set(in, INPUT_NAV_UP) && n > 1) {
             --n;
-            move_marker(screen, marker.get(), place, -MENU_ENTRY_STEP);
-            keys[SDLK_UP] = 0;
-            in.hat_cmd[INPUT_HAT_UP] = 0;
-            SDL_Flip(screen);
+            move_marker(screen, marker.get(), place, -LAYOUT_MENU_STEP);
+            nav_clear(in, INPUT_NAV_UP);
         } else {
             // A move past the first or last entry is dropped.
-            keys[SDLK_UP] = 0;
-            keys[SDLK_DOWN] = 0;
-            in.hat_cmd[INPUT_HAT_UP] = 0;
-            in.hat_cmd[INPUT_HAT_DOWN] = 0;
+            nav_clear(in, INPUT_NAV_UP);
+            nav_clear(in, INPUT_NAV_DOWN);
         }
     }
 
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    clear_black(screen);
     SDL_Flip(screen);
     return n;
 }

@@ -9,7 +9,9 @@
 
 #include "app/audio.h"
 #include "app/clock.h"
+#include "app/draw.h"
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "store/scores.h"
 
@@ -33,9 +35,6 @@ constexpr int RECORD_NAME_LEN = 3;
 // (a 4096-pixel 24-bit cup takes about 35 s); at its largest zoom a 1024-pixel cup already
 // overflows the window.
 constexpr int RECORD_CUP_MAX_SIDE = 1024;
-constexpr SDL_Rect RECORD_RANK_AT = {20, 5, 0, 0};
-constexpr SDL_Rect RECORD_NAME_AT = {250, 100, 0, 0};
-constexpr SDL_Color RECORD_WHITE = {255, 255, 255, 0};
 
 // The name being entered: the true letter at the cursor is kept apart while the mark shows.
 struct name_entry {
@@ -44,15 +43,6 @@ struct name_entry {
     char current = 'a';
     bool mark_shown = false;
 };
-
-void blit_at(SDL_Surface* pic, SDL_Surface* screen, SDL_Rect at) {
-    // The blit clips the rectangle it is given, so it works on a copy.
-    SDL_BlitSurface(pic, nullptr, screen, &at);
-}
-
-void clear_screen(SDL_Surface* screen) {
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
-}
 
 // Handles one key of the entry; returns true for Enter.
 bool take_key(name_entry& e, SDLKey sym) {
@@ -98,16 +88,15 @@ void blink_step(name_entry& e, uint32_t& blink_start) {
 }
 
 // The growing, turning cup; returns the top-left corner of the last frame's picture.
-SDL_Rect cup_animation(SDL_Surface* screen, SDL_Surface* cup) {
-    SDL_Rect at = {0, 0, 0, 0};
+layout_at cup_animation(SDL_Surface* screen, SDL_Surface* cup) {
+    layout_at at{0, 0};
     float zoom = RECORD_ZOOM_START;
     double angle = 0.0;
     while (zoom <= RECORD_ZOOM_LAST) {
-        clear_screen(screen);
+        clear_black(screen);
         surface_ptr frame(cup ? rotozoomSurface(cup, angle, zoom, SMOOTHING_OFF) : nullptr);
         if (frame) {
-            at.x = static_cast<Sint16>(screen->w / 2 - frame->w / 2);
-            at.y = static_cast<Sint16>(screen->h / 2 - frame->h / 2);
+            at = layout_at{screen->w / 2 - frame->w / 2, screen->h / 2 - frame->h / 2};
             blit_at(frame.get(), screen, at);
         }
         SDL_Flip(screen);
@@ -134,7 +123,7 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
 
     SDL_EnableKeyRepeat(RECORD_REPEAT_DELAY, RECORD_REPEAT_INTERVAL);
 
-    font_ptr font(TTF_OpenFont("font/comic.ttf", RECORD_FONT_SIZE));
+    const font_ptr font = open_game_font(RECORD_FONT_SIZE);
     if (!font) {
         std::printf("Err / chargement de comic.ttf %s\n", TTF_GetError());
         result = 0;
@@ -156,12 +145,12 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
         result = 0;
     }
 
-    const SDL_Rect cup_at = cup_animation(screen, cup.get());
+    const layout_at cup_at = cup_animation(screen, cup.get());
 
     // The final cup goes over the last frame, which is not cleared.
     surface_ptr final_cup;
     if (cup) final_cup.reset(rotozoomSurface(cup.get(), 0.0, RECORD_FINAL_ZOOM, SMOOTHING_OFF));
-    if (final_cup) blit_at(final_cup.get(), screen, cup_at);
+    blit_at(final_cup.get(), screen, cup_at);
     SDL_Flip(screen);
     clock_delay(RECORD_PAUSE_MS);
 
@@ -176,7 +165,7 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
             }
         }
 
-        surface_ptr surf_nom(TTF_RenderText_Solid(font.get(), entry.name, RECORD_WHITE));
+        surface_ptr surf_nom = render_white(font.get(), entry.name);
         if (!surf_nom) {
             std::printf("Erreur de cr\xe9"
                         "ation de surf_nom :%s\n",
@@ -184,7 +173,7 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
             done = true;
             result = 0;
         }
-        surface_ptr surf_rank(TTF_RenderText_Solid(font.get(), place_text, RECORD_WHITE));
+        surface_ptr surf_rank = render_white(font.get(), place_text);
         if (!surf_rank) {
             std::printf("Erreur de cr\xe9"
                         "ation de surf_rank :%s\n",
@@ -195,10 +184,10 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
 
         blink_step(entry, blink_start);
 
-        clear_screen(screen);
-        if (final_cup) blit_at(final_cup.get(), screen, cup_at);
-        if (surf_rank) blit_at(surf_rank.get(), screen, RECORD_RANK_AT);
-        if (surf_nom) blit_at(surf_nom.get(), screen, RECORD_NAME_AT);
+        clear_black(screen);
+        blit_at(final_cup.get(), screen, cup_at);
+        blit_at(surf_rank.get(), screen, LAYOUT_RECORD_RANK_AT);
+        blit_at(surf_nom.get(), screen, LAYOUT_RECORD_NAME_AT);
         SDL_Flip(screen);
         surf_nom.reset();
         surf_rank.reset();

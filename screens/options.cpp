@@ -9,8 +9,9 @@
 
 #include "app/audio.h"
 #include "app/clock.h"
+#include "app/draw.h"
 #include "app/game_ctx.h"
-#include "app/sdl_owner.h"
+#include "app/layout.h"
 #include "input/capture.h"
 #include "input/input.h"
 
@@ -29,29 +30,11 @@ constexpr size_t OPT_PATH_SIZE = 32;
 constexpr const char* OPT_KEYBOARD_NAME = "clavier";
 constexpr const char* OPT_NO_TUNE_NAME = "Aucune";
 
-constexpr std::array<SDL_Rect, OPT_ITEM_LAST + 1> OPT_CURSOR_AT{{
-    {5, 205, 0, 0},   // input device
-    {5, 255, 0, 0},   // controls
-    {5, 305, 0, 0},   // skin
-    {5, 355, 0, 0},   // music
-    {150, 455, 0, 0}, // leave without keeping
-    {90, 505, 0, 0},  // keep and leave
-}};
-constexpr SDL_Rect OPT_DEVICE_PIC_AT{150, 205, 0, 0};
-constexpr SDL_Rect OPT_PAD_NAME_AT{200, 202, 0, 0};
-constexpr SDL_Rect OPT_KEYS_AT{160, 250, 0, 0};
-constexpr SDL_Rect OPT_PREVIEW_AT{150, 300, 0, 0};
-constexpr SDL_Rect OPT_MUSIC_NAME_AT{155, 352, 0, 0};
-
 using name_buf = std::array<char, OPT_NAME_SIZE>;
 
 const char* audio_text() {
     const char* text = audio_error_text(FSOUND_GetError());
     return text ? text : "";
-}
-
-void blit_at(SDL_Surface* src, SDL_Surface* dst, SDL_Rect at) {
-    if (src) SDL_BlitSurface(src, nullptr, dst, &at);
 }
 
 // Copies text into a name buffer, cutting what does not fit.
@@ -72,7 +55,7 @@ void device_name(const edit_cfg& cfg, name_buf& buf) {
 bool render_text(TTF_Font* font, const char* text, surface_ptr& out, const char* name) {
     out.reset();
     if (text[0] == '\0') return true;
-    out.reset(TTF_RenderText_Solid(font, text, SDL_Color{255, 255, 255, 0}));
+    out = render_white(font, text);
     if (out) return true;
     std::printf("option / Err de cr\xe9"
                 "ation de %s :%s\n",
@@ -133,263 +116,252 @@ int wrap(int value, int low_to, int last) {
     return value;
 }
 
+// Everything the screen loaded, the working copy of the settings and where the screen stands.
+struct options_state {
+    edit_cfg cfg{};
+    int cursor = 0;
+    int direction = 0; // -1 Left, 1 Right, 0 neither, for this pass
+    bool done = false;
+    int result = 1;
+    name_buf pad_name{};
+    name_buf music_name{};
+    song_ptr song;
+    font_ptr font;
+    surface_ptr surf_padName;
+    surface_ptr surf_musicName;
+    surface_ptr background;
+    surface_ptr cursor_pic;
+    surface_ptr joystick_pic;
+    surface_ptr keyboard_pic;
+    surface_ptr preview;
+};
+
+// The screen ends after this pass, with the result it has so far, or with 0 (the program
+// ends) after a failure or a closed window.
+void finish(options_state& st) {
+    st.done = true;
+}
+void fail(options_state& st) {
+    st.done = true;
+    st.result = 0;
+}
+
+// Redraws a text into its surface; a failure ends the screen.
+void render_or_fail(options_state& st, const char* text, surface_ptr& out, const char* name) {
+    if (!render_text(st.font.get(), text, out, name)) fail(st);
+}
+
+// The picture of a load step; its message and the end of the screen when it is missing.
+surface_ptr picture_or_fail(options_state& st, surface_ptr pic, const char* format) {
+    if (!pic) {
+        std::printf(format, SDL_GetError());
+        fail(st);
+    }
+    return pic;
+}
+
+// Everything in the order the screen takes it: the entry tune first, the font and the two
+// names, then the pictures. Every missing file is reported.
+void load_options(options_state& st, const game_ctx& ctx) {
+    const controls_cfg& ctl = *ctx.controls;
+    const options_cfg& opt = *ctx.options;
+    st.cfg = edit_cfg{ctl.joystick_index, opt.skin,        opt.tune,      ctl.device,
+                      ctl.button_right,   ctl.button_left, ctl.key_right, ctl.key_left};
+    device_name(st.cfg, st.pad_name);
+
+    if (st.cfg.tune != 0) {
+        st.song = load_song(st.cfg.tune);
+        if (!st.song) {
+            std::printf("Err / chargement musique : %s\n", audio_text());
+            finish(st); // the menu comes back: the result stays 1
+        } else {
+            FMUSIC_SetLooping(st.song.get(), 1);
+            FMUSIC_PlaySong(st.song.get());
+            set_name(st.music_name, FMUSIC_GetName(st.song.get()));
+        }
+    } else {
+        set_name(st.music_name, OPT_NO_TUNE_NAME);
+    }
+
+    st.font = open_game_font(OPT_FONT_SIZE);
+    if (!st.font) {
+        std::printf("Err chargement de la police de characteres : %s\n", SDL_GetError());
+        fail(st);
+    } else {
+        render_or_fail(st, st.pad_name.data(), st.surf_padName, "surf_padName");
+        render_or_fail(st, st.music_name.data(), st.surf_musicName, "surf_musicName");
+    }
+
+    st.background =
+        picture_or_fail(st, load_bmp("pics/options.bmp"), "Err de chargement de options.bmp :%s\n");
+    st.cursor_pic =
+        picture_or_fail(st, load_bmp("pics/select.bmp"), "Err de chargement de select bmp :%s\n");
+    if (st.cursor_pic) key_marker(st.cursor_pic.get());
+    st.joystick_pic = picture_or_fail(st, load_jpeg("pics/joystick.jpeg"),
+                                      "Err de chargement de joystick.jpeg :%s\n");
+    st.keyboard_pic = picture_or_fail(st, load_jpeg("pics/clavier.jpeg"),
+                                      "Err de chargement de clavier.jpeg :%s\n");
+    st.preview = load_skin(st.cfg.skin);
+    if (!st.preview) fail(st);
+}
+
+// The commands every item shares: close, F1, back, the cursor, and Left or Right.
+void take_commands(options_state& st, SDL_Surface*& screen, game_ctx& ctx) {
+    input_state& in = *ctx.input;
+    if (in.quit) fail(st);
+    if (in.keys[SDLK_F1]) {
+        if (!toggle_fullscreen(screen, ctx)) fail(st);
+        in.keys[SDLK_F1] = 0;
+    }
+    if (take_back(in)) finish(st);
+
+    if (nav_set(in, INPUT_NAV_DOWN) && st.cursor < OPT_ITEM_LAST) {
+        ++st.cursor;
+        nav_clear(in, INPUT_NAV_DOWN);
+    } else if (nav_set(in, INPUT_NAV_UP) && st.cursor > 0) {
+        --st.cursor;
+        nav_clear(in, INPUT_NAV_UP);
+    } else {
+        nav_clear(in, INPUT_NAV_UP);
+        nav_clear(in, INPUT_NAV_DOWN);
+        // Return means nothing on these items; dropped so it cannot fire on 4 or 5 later.
+        if (st.cursor == 0 || st.cursor == 2 || st.cursor == 3) in.keys[SDLK_RETURN] = 0;
+    }
+    if (nav_take(in, INPUT_NAV_LEFT)) st.direction = -1;
+    if (nav_take(in, INPUT_NAV_RIGHT)) st.direction = 1;
+}
+
+// The capture of the turning controls: Return on the keyboard, the choose button on the
+// joystick (as the settings in use say which device is read).
+void capture_item(options_state& st, SDL_Surface* screen, input_state& in) {
+    int captured = 1;
+    if (st.cfg.device == CTX_DEVICE_KEYBOARD) {
+        if (in.keys[SDLK_RETURN]) {
+            captured = saisie_cfg(screen, st.cfg);
+            in.keys[SDLK_RETURN] = 0;
+        }
+    } else if (in.button_left_cmd) {
+        captured = saisie_cfg(screen, st.cfg);
+        in.button_left_cmd = 0;
+        in.button_left_held = 0;
+    }
+    if (!captured) fail(st);
+}
+
+// Another tune: the old one stopped and freed, the new one played once, and its title.
+void tune_item(options_state& st) {
+    st.song.reset();
+    st.cfg.tune = wrap(st.cfg.tune + st.direction, OPT_TUNE_WRAP_LEFT, OPT_TUNE_LAST);
+    if (st.cfg.tune == 0) {
+        set_name(st.music_name, OPT_NO_TUNE_NAME);
+    } else {
+        st.song = load_song(st.cfg.tune);
+        if (!st.song) {
+            std::printf("Err de chargement du tune :%s\n", audio_text());
+            set_name(st.music_name, "");
+            fail(st);
+        } else {
+            FMUSIC_SetLooping(st.song.get(), 0);
+            FMUSIC_PlaySong(st.song.get());
+            set_name(st.music_name, FMUSIC_GetName(st.song.get()));
+        }
+    }
+    render_or_fail(st, st.music_name.data(), st.surf_musicName, "surf_musicName");
+}
+
+// Writes the working copy back: the only place the settings change.
+void keep_settings(const edit_cfg& cfg, game_ctx& ctx) {
+    controls_cfg& ctl = *ctx.controls;
+    options_cfg& opt = *ctx.options;
+    ctl.joystick_index = cfg.joystick_index;
+    ctl.device = cfg.device;
+    ctl.button_right = cfg.button_right;
+    ctl.button_left = cfg.button_left;
+    ctl.key_right = cfg.key_right;
+    ctl.key_left = cfg.key_left;
+    opt.skin = cfg.skin;
+    opt.tune = cfg.tune;
+}
+
+// What the item under the cursor does with this pass's commands.
+void act_on_item(options_state& st, SDL_Surface* screen, game_ctx& ctx) {
+    input_state& in = *ctx.input;
+    const bool chosen = in.keys[SDLK_RETURN] || in.button_left_cmd;
+    switch (st.cursor) {
+    case 0:
+        if (st.direction == 0) break;
+        step_device(st.cfg, st.direction);
+        device_name(st.cfg, st.pad_name);
+        render_or_fail(st, st.pad_name.data(), st.surf_padName, "surf_padName");
+        break;
+    case 1:
+        capture_item(st, screen, in);
+        break;
+    case 2:
+        if (st.direction == 0) break;
+        st.preview.reset();
+        st.cfg.skin = wrap(st.cfg.skin + st.direction, OPT_SKIN_LAST, OPT_SKIN_LAST);
+        st.preview = load_skin(st.cfg.skin);
+        if (!st.preview) fail(st);
+        break;
+    case 3:
+        if (st.direction != 0) tune_item(st);
+        break;
+    case 4:
+        if (chosen) finish(st);
+        break;
+    case 5:
+        if (chosen) {
+            keep_settings(st.cfg, ctx);
+            finish(st);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void draw_options(const options_state& st, SDL_Surface* screen, SDL_Surface* touches) {
+    blit_at(st.background.get(), screen, 0, 0);
+    blit_at(st.cursor_pic.get(), screen, LAYOUT_OPT_CURSOR_AT[static_cast<size_t>(st.cursor)]);
+    const bool joystick = st.cfg.device == CTX_DEVICE_JOYSTICK;
+    blit_at(joystick ? st.joystick_pic.get() : st.keyboard_pic.get(), screen,
+            LAYOUT_OPT_DEVICE_PIC_AT);
+    blit_at(st.surf_padName.get(), screen, LAYOUT_OPT_PAD_NAME_AT);
+    blit_at(st.preview.get(), screen, LAYOUT_OPT_PREVIEW_AT);
+    blit_at(st.surf_musicName.get(), screen, LAYOUT_OPT_MUSIC_NAME_AT);
+    blit_at(touches, screen, LAYOUT_OPT_KEYS_AT);
+    SDL_Flip(screen);
+}
+
+// One pass: commands, the controls text (made for this frame only), the item's action, the
+// frame.
+void options_pass(options_state& st, SDL_Surface*& screen, game_ctx& ctx) {
+    poll_input(ctx);
+    take_commands(st, screen, ctx);
+    if (st.cfg.device != CTX_DEVICE_KEYBOARD && st.cfg.device != CTX_DEVICE_JOYSTICK)
+        st.cfg.device = CTX_DEVICE_KEYBOARD;
+    std::array<char, OPT_KEYS_SIZE> touches{};
+    controls_text(st.cfg, touches);
+    surface_ptr surf_touches;
+    render_or_fail(st, touches.data(), surf_touches, "surf_touches");
+    act_on_item(st, screen, ctx);
+    draw_options(st, screen, surf_touches.get());
+    clock_delay(OPT_PASS_MS);
+    st.direction = 0;
+}
+
 } // namespace
 
 int options_screen(SDL_Surface*& screen, game_ctx& ctx) {
-    input_state& in = *ctx.input;
-    controls_cfg& ctl = *ctx.controls;
-    options_cfg& opt = *ctx.options;
-    auto& keys = in.keys;
+    reset_input(*ctx.input);
+    options_state st;
+    load_options(st, ctx);
+    while (!st.done)
+        options_pass(st, screen, ctx);
 
-    int cursor = 0;
-    int direction = 0;
-    bool done = false;
-    int result = 1;
-
-    reset_input(in);
-    edit_cfg cfg{ctl.joystick_index, opt.skin,        opt.tune,      ctl.device,
-                 ctl.button_right,   ctl.button_left, ctl.key_right, ctl.key_left};
-
-    name_buf pad_name{};
-    device_name(cfg, pad_name);
-
-    name_buf music_name{};
-    song_ptr song;
-    if (cfg.tune != 0) {
-        song = load_song(cfg.tune);
-        if (!song) {
-            std::printf("Err / chargement musique : %s\n", audio_text());
-            done = true; // the menu comes back: result stays 1
-        } else {
-            FMUSIC_SetLooping(song.get(), 1);
-            FMUSIC_PlaySong(song.get());
-            set_name(music_name, FMUSIC_GetName(song.get()));
-        }
-    } else {
-        set_name(music_name, OPT_NO_TUNE_NAME);
-    }
-
-    surface_ptr surf_padName;
-    surface_ptr surf_musicName;
-    font_ptr font(TTF_OpenFont("font/comic.ttf", OPT_FONT_SIZE));
-    if (!font) {
-        std::printf("Err chargement de la police de characteres : %s\n", SDL_GetError());
-        done = true;
-        result = 0;
-    } else {
-        TTF_SetFontStyle(font.get(), TTF_STYLE_NORMAL);
-        if (!render_text(font.get(), pad_name.data(), surf_padName, "surf_padName")) {
-            done = true;
-            result = 0;
-        }
-        if (!render_text(font.get(), music_name.data(), surf_musicName, "surf_musicName")) {
-            done = true;
-            result = 0;
-        }
-    }
-
-    surface_ptr background = load_bmp("pics/options.bmp");
-    if (!background) {
-        std::printf("Err de chargement de options.bmp :%s\n", SDL_GetError());
-        done = true;
-        result = 0;
-    }
-    surface_ptr cursor_pic = load_bmp("pics/select.bmp");
-    if (!cursor_pic) {
-        std::printf("Err de chargement de select bmp :%s\n", SDL_GetError());
-        done = true;
-        result = 0;
-    } else {
-        SDL_SetColorKey(cursor_pic.get(), SDL_SRCCOLORKEY,
-                        SDL_MapRGB(cursor_pic->format, 125, 125, 125));
-    }
-    surface_ptr joystick_pic = load_jpeg("pics/joystick.jpeg");
-    if (!joystick_pic) {
-        std::printf("Err de chargement de joystick.jpeg :%s\n", SDL_GetError());
-        done = true;
-        result = 0;
-    }
-    surface_ptr keyboard_pic = load_jpeg("pics/clavier.jpeg");
-    if (!keyboard_pic) {
-        std::printf("Err de chargement de clavier.jpeg :%s\n", SDL_GetError());
-        done = true;
-        result = 0;
-    }
-    surface_ptr preview = load_skin(cfg.skin);
-    if (!preview) {
-        done = true;
-        result = 0;
-    }
-
-    while (!done) {
-        poll_input(ctx);
-
-        if (in.quit) {
-            done = true;
-            result = 0;
-        }
-        if (keys[SDLK_F1]) {
-            if (!toggle_fullscreen(screen, ctx)) {
-                done = true;
-                result = 0;
-            }
-            keys[SDLK_F1] = 0;
-        }
-        if (keys[SDLK_ESCAPE] || in.button_right_cmd) {
-            keys[SDLK_ESCAPE] = 0;
-            in.button_right_cmd = 0;
-            in.button_right_held = 0;
-            done = true;
-        }
-
-        if ((keys[SDLK_DOWN] || in.hat_cmd[INPUT_HAT_DOWN]) && cursor < OPT_ITEM_LAST) {
-            ++cursor;
-            keys[SDLK_DOWN] = 0;
-            in.hat_cmd[INPUT_HAT_DOWN] = 0;
-        } else if ((keys[SDLK_UP] || in.hat_cmd[INPUT_HAT_UP]) && cursor > 0) {
-            --cursor;
-            keys[SDLK_UP] = 0;
-            in.hat_cmd[INPUT_HAT_UP] = 0;
-        } else {
-            keys[SDLK_UP] = 0;
-            keys[SDLK_DOWN] = 0;
-            in.hat_cmd[INPUT_HAT_UP] = 0;
-            in.hat_cmd[INPUT_HAT_DOWN] = 0;
-            // Return means nothing on these items; dropped so it cannot fire on 4 or 5 later.
-            if (cursor == 0 || cursor == 2 || cursor == 3) keys[SDLK_RETURN] = 0;
-        }
-
-        if (keys[SDLK_LEFT] || in.hat_cmd[INPUT_HAT_LEFT]) {
-            direction = -1;
-            keys[SDLK_LEFT] = 0;
-            in.hat_cmd[INPUT_HAT_LEFT] = 0;
-        }
-        if (keys[SDLK_RIGHT] || in.hat_cmd[INPUT_HAT_RIGHT]) {
-            direction = 1;
-            keys[SDLK_RIGHT] = 0;
-            in.hat_cmd[INPUT_HAT_RIGHT] = 0;
-        }
-
-        if (cfg.device != CTX_DEVICE_KEYBOARD && cfg.device != CTX_DEVICE_JOYSTICK)
-            cfg.device = CTX_DEVICE_KEYBOARD;
-        std::array<char, OPT_KEYS_SIZE> touches{};
-        controls_text(cfg, touches);
-        surface_ptr surf_touches;
-        if (!render_text(font.get(), touches.data(), surf_touches, "surf_touches")) {
-            done = true;
-            result = 0;
-        }
-
-        switch (cursor) {
-        case 0:
-            if (direction != 0) {
-                step_device(cfg, direction);
-                device_name(cfg, pad_name);
-                if (!render_text(font.get(), pad_name.data(), surf_padName, "surf_padName")) {
-                    done = true;
-                    result = 0;
-                }
-            }
-            break;
-        case 1: {
-            int captured = 1;
-            if (cfg.device == CTX_DEVICE_KEYBOARD) {
-                if (keys[SDLK_RETURN]) {
-                    captured = saisie_cfg(screen, cfg);
-                    keys[SDLK_RETURN] = 0;
-                }
-            } else if (in.button_left_cmd) {
-                captured = saisie_cfg(screen, cfg);
-                in.button_left_cmd = 0;
-                in.button_left_held = 0;
-            }
-            if (!captured) {
-                done = true;
-                result = 0;
-            }
-            break;
-        }
-        case 2:
-            if (direction != 0) {
-                preview.reset();
-                cfg.skin = wrap(cfg.skin + direction, OPT_SKIN_LAST, OPT_SKIN_LAST);
-                preview = load_skin(cfg.skin);
-                if (!preview) {
-                    done = true;
-                    result = 0;
-                }
-            }
-            break;
-        case 3:
-            if (direction != 0) {
-                song.reset(); // stopped and freed
-                cfg.tune = wrap(cfg.tune + direction, OPT_TUNE_WRAP_LEFT, OPT_TUNE_LAST);
-                if (cfg.tune == 0) {
-                    set_name(music_name, OPT_NO_TUNE_NAME);
-                } else {
-                    song = load_song(cfg.tune);
-                    if (!song) {
-                        std::printf("Err de chargement du tune :%s\n", audio_text());
-                        set_name(music_name, "");
-                        done = true;
-                        result = 0;
-                    } else {
-                        // A tune picked here plays once.
-                        FMUSIC_SetLooping(song.get(), 0);
-                        FMUSIC_PlaySong(song.get());
-                        set_name(music_name, FMUSIC_GetName(song.get()));
-                    }
-                }
-                if (!render_text(font.get(), music_name.data(), surf_musicName, "surf_musicName")) {
-                    done = true;
-                    result = 0;
-                }
-            }
-            break;
-        case 4:
-            if (keys[SDLK_RETURN] || in.button_left_cmd) done = true;
-            break;
-        case 5:
-            if (keys[SDLK_RETURN] || in.button_left_cmd) {
-                ctl.joystick_index = cfg.joystick_index;
-                ctl.device = cfg.device;
-                ctl.button_right = cfg.button_right;
-                ctl.button_left = cfg.button_left;
-                ctl.key_right = cfg.key_right;
-                ctl.key_left = cfg.key_left;
-                opt.skin = cfg.skin;
-                opt.tune = cfg.tune;
-                done = true;
-            }
-            break;
-        default:
-            break;
-        }
-
-        blit_at(background.get(), screen, SDL_Rect{0, 0, 0, 0});
-        blit_at(cursor_pic.get(), screen, OPT_CURSOR_AT[cursor]);
-        blit_at(cfg.device == CTX_DEVICE_JOYSTICK ? joystick_pic.get() : keyboard_pic.get(), screen,
-                OPT_DEVICE_PIC_AT);
-        blit_at(surf_padName.get(), screen, OPT_PAD_NAME_AT);
-        blit_at(preview.get(), screen, OPT_PREVIEW_AT);
-        blit_at(surf_musicName.get(), screen, OPT_MUSIC_NAME_AT);
-        blit_at(surf_touches.get(), screen, OPT_KEYS_AT);
-        SDL_Flip(screen);
-        clock_delay(OPT_PASS_MS);
-        direction = 0;
-    }
-
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    clear_black(screen);
     SDL_Flip(screen);
-    if (song) FMUSIC_StopSong(song.get());
-    keyboard_pic.reset();
-    joystick_pic.reset();
-    surf_musicName.reset();
-    surf_padName.reset();
-    background.reset();
-    cursor_pic.reset();
-    preview.reset();
-    font.reset();
-    song.reset();
-    return result;
+    if (st.song) FMUSIC_StopSong(st.song.get());
+    return st.result;
 }

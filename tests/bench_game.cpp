@@ -10,6 +10,7 @@
 
 #include "app/clock.h"
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "game/board.h"
 #include "game/game_loop.h"
@@ -26,7 +27,7 @@ struct bench_env {
     game_ctx ctx;
     board well{};
     piece falling{};
-    SDL_Rect score_area{370, 472, 0, 0};
+    SDL_Rect score_area{LAYOUT_SCORE_AT.x, LAYOUT_SCORE_AT.y, 0, 0};
     int32_t score = 0;
     bool ok = false;
 

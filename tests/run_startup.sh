@@ -11,7 +11,7 @@ run_dir=$(cd "${1:?usage: run_startup.sh <run_dir>}" && pwd)
 bin=$run_dir/quelbo_kv
 [ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
 
-tmp=$(mktemp -d /tmp/quelbo-startup-XXXXXX)
+make_scratch startup
 xvfb_pid=
 prog_pid=
 cleanup() {
@@ -27,47 +27,11 @@ fail() {
     failures=$((failures + 1))
 }
 
-# wait_exit <pid> <seconds>: waits for the program to end; kills it after the delay.
-# Sets status to its exit code (or 124 when it had to be killed).
-wait_exit() {
-    local pid=$1 limit=$(($2 * 20)) i
-    for ((i = 0; i < limit; i++)); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        kill -KILL "$pid"
-        wait "$pid" 2>/dev/null
-        status=124
-    else
-        wait "$pid"
-        status=$?
-    fi
-    prog_pid=
-}
-
-# start_and_term <dir>: runs the program under the dummy drivers and, once the multimedia
-# layer has turned SIGTERM into a quit request (its handler is installed), sends SIGTERM.
-# The menu answers the quit request by leaving through the orderly shutdown.
+# start_and_term <dir>: runs the program there under the dummy drivers and ends it with SIGTERM.
 start_and_term() {
-    local dir=$1 i mask ready=0
-    (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+    (cd "$1" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
     prog_pid=$!
-    for ((i = 0; i < 200; i++)); do
-        if [ "$(readlink "/proc/$prog_pid/exe" 2>/dev/null)" = "$(readlink -f "$bin")" ]; then
-            mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$prog_pid/status" 2>/dev/null)
-            if [ -n "$mask" ] && (((0x$mask & 0x4000) != 0)); then
-                ready=1
-                break
-            fi
-        fi
-        kill -0 "$prog_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    [ "$ready" = 1 ] || fail "$dir: the program never became ready for SIGTERM"
-    sleep 0.5 # let it reach the menu loop
-    kill -TERM "$prog_pid" 2>/dev/null
-    wait_exit "$prog_pid" 20
+    term_when_ready "$prog_pid" "$bin" || fail "$1: the program never became ready for SIGTERM"
 }
 
 expect_file() { # expect_file <file> <exact content>
@@ -110,19 +74,20 @@ if ! start_xvfb "$tmp"; then
 else
     (cd "$d" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
     prog_pid=$!
-    wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
-    if [ -z "$wid" ]; then
+    if ! find_window; then
         fail "window: no window named Quelbo_KV"
     else
         geometry=$(xdotool getwindowgeometry "$wid" | awk '/Geometry:/ {print $2}')
         [ "$geometry" = 540x600 ] || fail "window: geometry $geometry, expected 540x600"
         # Key 4 until the program ends (the first press may come before the menu runs).
-        for ((i = 0; i < 20; i++)); do
-            kill -0 "$prog_pid" 2>/dev/null || break
+        press_4() {
+            kill -0 "$prog_pid" 2>/dev/null || return 0
             xdotool windowfocus "$wid" 2>/dev/null
             xdotool key 4 2>/dev/null
-            sleep 0.5
-        done
+            sleep 0.3
+            return 1
+        }
+        wait_until 60 press_4
     fi
     wait_exit "$prog_pid" 10
     [ "$status" = 0 ] || fail "window: exit code $status"

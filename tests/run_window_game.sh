@@ -3,20 +3,19 @@
 # so the pieces pile up in the middle until the game is over, three times Up and Return in
 # the new-record screen (name "daa"), then "4" in the menu. Checks the exit code and that
 # data/scores.dat holds ten lines, the new one first and the default lines after it.
-# A picture of the play screen is kept in $QUELBO_SHOT (default /tmp/quelbo-play.png).
+# A picture of the play screen is taken (kept when $QUELBO_SHOT_DIR names a folder).
 # Usage: bash run_window_game.sh <run_dir>
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 run_dir=$(cd "${1:?usage: run_window_game.sh <run_dir>}" && pwd)
 bin=$run_dir/quelbo_kv
-shot=${QUELBO_SHOT:-/tmp/quelbo-play.png}
 [ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
 for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-tmp=$(mktemp -d /tmp/quelbo-window-game-XXXXXX)
+make_scratch game
 xvfb_pid=
 prog_pid=
 down_held=0
@@ -34,13 +33,12 @@ start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
 (cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
 prog_pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
-[ -n "$wid" ] || fail "no window named Quelbo_KV"
+find_window || fail "no window named Quelbo_KV within a minute"
 
-# The play screen shows the golden label of the preview box at (437, 52).
+# The play screen shows the golden label of the preview box at (438, 60).
 on_play_screen() {
     local r g b
-    read -r r g b <<<"$(pixel "$wid" 437 52)"
+    read -r r g b <<<"$(pixel "$wid" 438 60)"
     [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$g" -gt 140 ] && [ "$b" -lt 120 ]
 }
 # The menu shows its golden picture at (345, 100), where the play screen is black.
@@ -48,27 +46,26 @@ on_menu() { golden_at "$wid" 345 100; }
 alive() { kill -0 "$prog_pid" 2>/dev/null; }
 
 # 1. The menu's first entry (pressed again until the play screen shows).
-for ((i = 0; i < 40; i++)); do
+choose_play() {
     alive || fail "the program ended in the menu"
-    on_play_screen && break
+    on_play_screen && return 0
     xdotool windowfocus "$wid" 2>/dev/null
     on_menu && xdotool key 1 2>/dev/null
-    sleep 0.25
-done
-on_play_screen || fail "the play screen did not come"
+    return 1
+}
+wait_until 60 choose_play || fail "the play screen did not come within a minute"
 
 # 2. Down held: every piece drops straight into the middle until one rests at the top.
 xdotool windowfocus "$wid" 2>/dev/null
 xdotool keydown Down
 down_held=1
 sleep 8
-import -window "$wid" "$shot" || fail "no screenshot"
-for ((i = 0; i < 240; i++)); do
+shot "$wid" play-screen || fail "no screenshot"
+game_over() {
     alive || fail "the program ended during the game"
-    on_play_screen || break
-    sleep 0.5
-done
-on_play_screen && fail "the game did not end within two minutes"
+    ! on_play_screen
+}
+wait_until 180 game_over || fail "the game did not end within three minutes"
 xdotool keyup Down
 down_held=0
 
@@ -96,4 +93,4 @@ score=${BASH_REMATCH[1]}
 expected_rest=$(for s in 90 80 70 60 50 40 30 20 10; do echo "aaa $s"; done)
 [ "$(tail -n +2 "$scores")" = "$expected_rest" ] || fail "lines 2..10: $(tail -n +2 "$scores")"
 
-echo "window game passed: score $score, play screen picture in $shot"
+echo "window game passed: score $score"

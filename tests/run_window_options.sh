@@ -4,20 +4,19 @@
 # Down to the music and Right (tune 1), Down twice to "Valider et quitter" and Return, then
 # "4" in the menu. Checks the exit code, data/control.dat == "0 0 0 1 97 122 1 1", and that
 # the tune chosen was heard: the sound written by the disk audio driver is not silent.
-# A picture of the options screen is kept in $QUELBO_SHOT (default /tmp/quelbo-options.png).
+# A picture of the options screen is taken (kept when $QUELBO_SHOT_DIR names a folder).
 # Usage: bash run_window_options.sh <run_dir>
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 run_dir=$(cd "${1:?usage: run_window_options.sh <run_dir>}" && pwd)
 bin=$run_dir/quelbo_kv
-shot=${QUELBO_SHOT:-/tmp/quelbo-options.png}
 [ -x "$bin" ] || { echo "FAIL: $bin is missing"; exit 1; }
 for tool in Xvfb xdotool import od; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-tmp=$(mktemp -d /tmp/quelbo-window-options-XXXXXX)
+make_scratch options
 xvfb_pid=
 prog_pid=
 cleanup() {
@@ -37,8 +36,7 @@ audio=$tmp/audio.raw
 (cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \
     exec "$bin" >stdout.txt 2>stderr.txt) &
 prog_pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
-[ -n "$wid" ] || fail "no window named Quelbo_KV"
+find_window || fail "no window named Quelbo_KV within a minute"
 
 on_menu() { golden_at "$wid" 345 100; }   # the menu's title
 on_options() { golden_at "$wid" 210 75; } # the options screen's title
@@ -46,23 +44,23 @@ alive() { kill -0 "$prog_pid" 2>/dev/null; }
 press() {
     xdotool windowfocus "$wid" 2>/dev/null
     xdotool key "$1"
-    sleep 0.3 # several 50 ms passes, so each key is its own command
+    sleep 0.5 # several 50 ms passes, so each key is its own command
 }
-# loudest <file> <start byte>: the largest sample magnitude from that byte on.
+# loudest <file> <start byte> <bytes>: the largest sample magnitude in that byte range.
 loudest() {
-    od -An -v -td2 -j "$2" "$1" |
+    od -An -v -td2 -j "$2" -N "$3" "$1" |
         awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v } }
              END { print m + 0 }'
 }
 
 # 1. "2" in the menu (pressed again until the options screen shows).
-for ((i = 0; i < 40; i++)); do
+choose_options() {
     alive || fail "the program ended in the menu"
-    on_options && break
+    on_options && return 0
     on_menu && { xdotool windowfocus "$wid" 2>/dev/null; xdotool key 2 2>/dev/null; }
-    sleep 0.25
-done
-on_options || fail "the options screen did not come"
+    return 1
+}
+wait_until 60 choose_options || fail "the options screen did not come within a minute"
 
 # 2. Controls: Down, Return, then the two keys.
 press Down
@@ -75,9 +73,12 @@ press Right
 press Down
 silent_until=$(stat -c %s "$audio" 2>/dev/null || echo 0)
 press Right
-sleep 2
-import -window "$wid" "$shot" || fail "no screenshot"
-loud=$(loudest "$audio" "$silent_until")
+# Two seconds of what was played from the choice on (the driver writes in real time).
+span=$((2 * 44100 * 4))
+has_span() { [ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" -ge $((silent_until + span)) ]; }
+wait_until 60 has_span || fail "the sound output stopped"
+shot "$wid" options-screen || fail "no screenshot"
+loud=$(loudest "$audio" "$silent_until" "$span")
 [ "$loud" -gt 1000 ] || fail "tune 1 is not heard (largest sample $loud)"
 # 4. Keep and leave, then "4" in the menu.
 press Down
@@ -91,4 +92,4 @@ settings=$(cat "$play/data/control.dat" 2>/dev/null)
 [ "$(echo $settings)" = "0 0 0 1 97 122 1 1" ] ||
     fail "data/control.dat holds '$settings', expected '0 0 0 1 97 122 1 1'"
 
-echo "window options passed: largest sample $loud, options screen picture in $shot"
+echo "window options passed: largest sample $loud"

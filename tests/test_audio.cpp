@@ -15,93 +15,61 @@
 #include <string>
 #include <vector>
 
+#include "support/audio_out.h"
+#include "support/play_dir.h"
+#include "support/test_tune.h"
+
 namespace {
 
 constexpr int RATE = 44100;
-// The test song: 64 rows at speed 2, tempo 125, so 64 * 2 * 20 ms.
-constexpr double SONG_SECONDS = 2.56;
+constexpr double SONG_SECONDS = TEST_TUNE_SECONDS;
 constexpr const char* SONG_TITLE = "quelbo test tune";
 
 int frames_of(double seconds) {
     return static_cast<int>(seconds * RATE);
 }
 
-void put_be16(std::vector<unsigned char>& v, size_t at, unsigned x) {
-    v[at] = static_cast<unsigned char>(x >> 8);
-    v[at + 1] = static_cast<unsigned char>(x & 0xFF);
-}
-
-// A 4-channel ProTracker module: one pattern, a looping square wave held on channel 1 from
-// row 0 to the end of the pattern.
 std::vector<unsigned char> make_mod() {
-    constexpr size_t HEADER = 20 + 31 * 30 + 2 + 128 + 4;
-    constexpr size_t PATTERN = 64 * 4 * 4;
-    constexpr size_t SAMPLE_BYTES = 64;
-    std::vector<unsigned char> m(HEADER + PATTERN + SAMPLE_BYTES, 0);
-    std::memcpy(m.data(), SONG_TITLE, std::strlen(SONG_TITLE));
-    size_t s1 = 20; // first sample header
-    std::memcpy(&m[s1], "square", 6);
-    put_be16(m, s1 + 22, SAMPLE_BYTES / 2); // length in words
-    m[s1 + 25] = 64;                        // volume
-    put_be16(m, s1 + 26, 0);                // loop start
-    put_be16(m, s1 + 28, SAMPLE_BYTES / 2); // loop length: the whole wave
-    size_t song = 20 + 31 * 30;
-    m[song] = 1; // one order
-    m[song + 1] = 0;
-    m[song + 2] = 0; // order 0 plays pattern 0
-    std::memcpy(&m[song + 130], "M.K.", 4);
-    // Row 0, channel 1: sample 1, period 428, effect F02 (speed 2).
-    size_t cell = HEADER;
-    const unsigned period = 428;
-    m[cell] = static_cast<unsigned char>((period >> 8) & 0x0F);
-    m[cell + 1] = static_cast<unsigned char>(period & 0xFF);
-    m[cell + 2] = 0x10 | 0x0F;
-    m[cell + 3] = 0x02;
-    for (size_t i = 0; i < SAMPLE_BYTES; ++i)
-        m[HEADER + PATTERN + i] = static_cast<unsigned char>((i % 32) < 16 ? 100 : -100);
-    return m;
+    const std::vector<uint8_t> bytes = test_tune_bytes(SONG_TITLE);
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 
-// A PCM WAV file holding the given sample bytes.
+// A PCM WAV file holding the given sample bytes: the 44-byte header, then the data.
 std::vector<unsigned char> make_wav(int freq, int channels, int bits,
                                     const std::vector<unsigned char>& pcm) {
-    std::vector<unsigned char> w;
-    auto text = [&](const char* t) { w.insert(w.end(), t, t + std::strlen(t)); };
-    auto le = [&](uint32_t x, int bytes) {
+    constexpr size_t HEADER = 44;
+    std::vector<unsigned char> w(HEADER + pcm.size());
+    const auto tag = [&w](size_t at, const char* t) { std::memcpy(&w[at], t, 4); };
+    const auto le = [&w](size_t at, size_t x, int bytes) {
         for (int i = 0; i < bytes; ++i)
-            w.push_back(static_cast<unsigned char>(x >> (8 * i)));
+            w[at + static_cast<size_t>(i)] = static_cast<unsigned char>(x >> (8 * i));
     };
-    text("RIFF");
-    le(static_cast<uint32_t>(36 + pcm.size()), 4);
-    text("WAVEfmt ");
-    le(16, 4);
-    le(1, 2); // PCM
-    le(static_cast<uint32_t>(channels), 2);
-    le(static_cast<uint32_t>(freq), 4);
-    le(static_cast<uint32_t>(freq * channels * bits / 8), 4);
-    le(static_cast<uint32_t>(channels * bits / 8), 2);
-    le(static_cast<uint32_t>(bits), 2);
-    text("data");
-    le(static_cast<uint32_t>(pcm.size()), 4);
-    w.insert(w.end(), pcm.begin(), pcm.end());
+    tag(0, "RIFF");
+    le(4, 36 + pcm.size(), 4);
+    tag(8, "WAVE");
+    tag(12, "fmt ");
+    le(16, 16, 4);
+    le(20, 1, 2); // PCM
+    le(22, static_cast<size_t>(channels), 2);
+    le(24, static_cast<size_t>(freq), 4);
+    le(28, static_cast<size_t>(freq * channels * bits / 8), 4);
+    le(32, static_cast<size_t>(channels * bits / 8), 2);
+    le(34, static_cast<size_t>(bits), 2);
+    tag(36, "data");
+    le(40, pcm.size(), 4);
+    std::copy(pcm.begin(), pcm.end(), w.begin() + HEADER);
     return w;
 }
 
-// A temp folder for the test's files and the recorded output; removed at the end.
+// A folder of the test's own for its files and the recorded output; removed at the end.
 struct audio_fixture : ::testing::Test {
-    std::filesystem::path dir;
-    std::string out;
+    scratch_dir scratch{"audio"};
+    std::filesystem::path dir = scratch.path;
+    std::string out = (dir / "out.raw").string();
 
-    void SetUp() override {
-        char tmpl[] = "/tmp/quelbo_audio_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        out = (dir / "out.raw").string();
-    }
     void TearDown() override {
         FSOUND_Close();
         SDL_Quit();
-        std::filesystem::remove_all(dir);
     }
 
     std::string write_file(const char* name, const std::vector<unsigned char>& bytes) {
@@ -115,58 +83,36 @@ struct audio_fixture : ::testing::Test {
         return path;
     }
 
-    // SDL and the audio library, recording into `out` as fast as the mixer goes.
+    // SDL and the audio library, recording into `out` several times faster than real time.
     void start_recording() {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "0", 1);
+        record_audio_to(out);
         ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
         ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
         ASSERT_EQ(FSOUND_GetError(), FMOD_ERR_NONE);
     }
 
-    long recorded_frames() const {
-        struct stat st {};
-        return stat(out.c_str(), &st) == 0 ? static_cast<long>(st.st_size / 4) : 0;
-    }
+    long recorded_frames() const { return static_cast<long>(audio_bytes(out) / 4); }
 
     // Waits until the output holds at least `frames` frames; returns the count then.
     long wait_frames(long frames) const {
-        for (int waited = 0; waited < 10000; ++waited) {
-            long n = recorded_frames();
-            if (n >= frames) return n;
-            SDL_Delay(1);
-        }
-        ADD_FAILURE() << "the output stopped growing at " << recorded_frames() << " frames";
+        if (!wait_audio_bytes(out, static_cast<size_t>(frames) * 4))
+            ADD_FAILURE() << "the output stopped growing at " << recorded_frames() << " frames";
         return recorded_frames();
     }
 
-    // Waits for sound in the output at or after frame `from`; returns its first frame, or
-    // fails once a second of silence has passed (the output grows very fast, so the wait is
-    // bounded by what was written, not by time).
+    // The first frame with sound within a second of output from frame `from`; fails (and gives
+    // `from`) when that second is silent.
     long wait_sound(long from) const {
-        const long give_up = from + frames_of(1.0);
-        long at = from; // frames [from, at) are known to be silent
-        while (at < give_up) {
-            if (std::FILE* f = std::fopen(out.c_str(), "rb")) {
-                std::fseek(f, at * 4, SEEK_SET);
-                int16_t buf[4096];
-                size_t n;
-                while (at < give_up && (n = std::fread(buf, sizeof(int16_t), 4096, f)) >= 2) {
-                    n &= ~size_t{1};
-                    for (size_t i = 0; i < n; ++i) {
-                        if (buf[i] != 0) {
-                            std::fclose(f);
-                            return at + static_cast<long>(i / 2);
-                        }
-                    }
-                    at += static_cast<long>(n / 2);
-                    std::fseek(f, at * 4, SEEK_SET);
-                }
-                std::fclose(f);
-            }
-            SDL_Delay(1);
+        const long span = frames_of(1.0);
+        wait_frames(from + span);
+        std::vector<int16_t> v(static_cast<size_t>(span) * 2);
+        if (std::FILE* f = std::fopen(out.c_str(), "rb")) {
+            std::fseek(f, from * 4, SEEK_SET);
+            v.resize(std::fread(v.data(), sizeof(int16_t), v.size(), f));
+            std::fclose(f);
         }
+        for (size_t i = 0; i < v.size(); ++i)
+            if (v[i] != 0) return from + static_cast<long>(i / 2);
         ADD_FAILURE() << "no sound within a second after frame " << from;
         return from;
     }

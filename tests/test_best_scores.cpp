@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "screens/best_scores.h"
 #include "store/scores.h"
@@ -22,15 +23,18 @@ void expect_lines(SDL_Surface* screen, const char* const (&texts)[SCORE_LINES]) 
     const SDL_Color white{255, 255, 255, 0};
     surface_ptr title(TTF_RenderText_Solid(font.get(), "Meilleurs scores :", white));
     ASSERT_TRUE(title);
-    EXPECT_TRUE(shows_text(screen, title.get(), 150, 5, screen->h));
+    EXPECT_TRUE(
+        shows_text(screen, title.get(), LAYOUT_BEST_TITLE_AT.x, LAYOUT_BEST_TITLE_AT.y, screen->h));
     for (int k = 1; k <= SCORE_LINES; ++k) {
         surface_ptr pic(TTF_RenderText_Solid(font.get(), texts[k - 1], white));
         ASSERT_TRUE(pic);
-        EXPECT_TRUE(shows_text(screen, pic.get(), 180, 30 + 50 * k, screen->h))
+        EXPECT_TRUE(shows_text(screen, pic.get(), LAYOUT_BEST_LINES_X,
+                               LAYOUT_BEST_LINES_Y + LAYOUT_BEST_LINE_STEP * k, screen->h))
             << "place " << k << " \"" << texts[k - 1] << "\"";
     }
     // Nothing is drawn below the last line's row.
-    EXPECT_FALSE(area_lit(screen, 0, 530 + 50, screen->w, screen->h - 580));
+    const int below = LAYOUT_BEST_LINES_Y + LAYOUT_BEST_LINE_STEP * (SCORE_LINES + 1);
+    EXPECT_FALSE(area_lit(screen, 0, below, screen->w, screen->h - below));
 }
 
 class best_scores : public testing::Test {

@@ -5,6 +5,8 @@
 #include <set>
 #include <utility>
 
+#include "app/draw.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "game/board.h"
 
@@ -52,7 +54,8 @@ class board_test : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        screen = SDL_SetVideoMode(540, 600, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+        screen =
+            SDL_SetVideoMode(LAYOUT_SCREEN_W, LAYOUT_SCREEN_H, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         SDL_FillRect(screen, nullptr, black());
         // Seven plain tiles, one colour per type.
@@ -313,8 +316,8 @@ TEST_F(board_test, move_erases_old_squares_and_draws_new_ones) {
     }
     // Nothing else on the screen was touched: only the four squares are lit.
     int lit = 0;
-    for (int y = 0; y < 600; y += 30)
-        for (int x = 0; x < 540; x += 30)
+    for (int y = 0; y < LAYOUT_SCREEN_H; y += 30)
+        for (int x = 0; x < LAYOUT_SCREEN_W; x += 30)
             lit += pixel_at(screen, x, y) != black();
     EXPECT_EQ(lit, 4);
 
@@ -374,23 +377,27 @@ TEST_F(board_test, remove_row_moves_pixels_down_one_cell) {
 }
 
 TEST_F(board_test, preview_box) {
-    SDL_Rect all{300, 0, 240, 600};
+    SDL_Rect all{LAYOUT_WELL_W, 0, LAYOUT_SCREEN_W - LAYOUT_WELL_W, LAYOUT_SCREEN_H};
     SDL_FillRect(screen, &all, SDL_MapRGB(screen->format, 9, 9, 9));
+    // the box's columns and rows, one cell apart
+    constexpr int X0 = LAYOUT_PREVIEW_X, X1 = X0 + 30, X2 = X0 + 60, X3 = X0 + 90;
+    constexpr int Y0 = LAYOUT_PREVIEW_Y, Y1 = Y0 + 30;
+    static_assert(LAYOUT_PREVIEW_W == 120 && LAYOUT_PREVIEW_H == 60);
     draw_next(screen, spawn(4)); // the line fills the box's upper half
-    for (int x = 365; x < 485; x += 30) {
-        EXPECT_TRUE(square_is(screen, x, 90, tile_colour(4))) << x;
-        EXPECT_TRUE(square_is(screen, x, 120, black())) << x;
+    for (int x : {X0, X1, X2, X3}) {
+        EXPECT_TRUE(square_is(screen, x, Y0, tile_colour(4))) << x;
+        EXPECT_TRUE(square_is(screen, x, Y1, black())) << x;
     }
-    EXPECT_EQ(pixel_at(screen, 364, 100), SDL_MapRGB(screen->format, 9, 9, 9));
-    EXPECT_EQ(pixel_at(screen, 485, 100), SDL_MapRGB(screen->format, 9, 9, 9));
-    EXPECT_EQ(pixel_at(screen, 400, 150), SDL_MapRGB(screen->format, 9, 9, 9));
-    draw_next(screen, spawn(0)); // the T: nub at (395, 90), base at 365..455, y 120
-    EXPECT_TRUE(square_is(screen, 395, 90, tile_colour(0)));
-    EXPECT_TRUE(square_is(screen, 365, 90, black()));
-    EXPECT_TRUE(square_is(screen, 455, 90, black()));
-    EXPECT_TRUE(square_is(screen, 365, 120, tile_colour(0)));
-    EXPECT_TRUE(square_is(screen, 425, 120, tile_colour(0)));
-    EXPECT_TRUE(square_is(screen, 455, 120, black()));
+    EXPECT_EQ(pixel_at(screen, X0 - 1, Y0 + 10), SDL_MapRGB(screen->format, 9, 9, 9));
+    EXPECT_EQ(pixel_at(screen, X3 + 30, Y0 + 10), SDL_MapRGB(screen->format, 9, 9, 9));
+    EXPECT_EQ(pixel_at(screen, X1 + 5, Y1 + 30), SDL_MapRGB(screen->format, 9, 9, 9));
+    draw_next(screen, spawn(0)); // the T: nub over the second column, base on the first three
+    EXPECT_TRUE(square_is(screen, X1, Y0, tile_colour(0)));
+    EXPECT_TRUE(square_is(screen, X0, Y0, black()));
+    EXPECT_TRUE(square_is(screen, X3, Y0, black()));
+    EXPECT_TRUE(square_is(screen, X0, Y1, tile_colour(0)));
+    EXPECT_TRUE(square_is(screen, X2, Y1, tile_colour(0)));
+    EXPECT_TRUE(square_is(screen, X3, Y1, black()));
 }
 
 TEST_F(board_test, black_fills_stay_within_the_surface) {

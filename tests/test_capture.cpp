@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "input/capture.h"
 #include "support/play_dir.h"
 #include "support/sdl_session.h"
@@ -32,7 +33,7 @@ SDL_Rect prompt_box(const char* text) {
     int w = 0, h = 0;
     if (font) TTF_SizeText(font, text, &w, &h);
     if (font) TTF_CloseFont(font);
-    return SDL_Rect{150, 250, Uint16(w), Uint16(h)};
+    return SDL_Rect{LAYOUT_OPT_PROMPT_AT.x, LAYOUT_OPT_PROMPT_AT.y, Uint16(w), Uint16(h)};
 }
 
 // Only black and white inside the box, the red screen around it untouched, some white.

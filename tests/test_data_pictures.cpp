@@ -1,14 +1,19 @@
 // The generated pictures, loaded as the game loads them: sizes, the areas the program erases
-// with black, the marker's colour key, the skins and the cup.
+// with black, the frames and rows laid out around what the program draws, the marker's colour
+// key, the skins, the cup, and the window and desktop icons.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_rotozoom.h>
+#include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "support/play_dir.h"
 
@@ -63,10 +68,83 @@ double mean_luma(SDL_Surface* s, int x, int y, int w, int h) {
     return sum / (w * h);
 }
 
+// Steps from (x, y) by (dx, dy) until a pixel brighter than the dark body (a frame's edge);
+// returns the number of dark pixels passed, or -1 when none is found within 100.
+int dark_run(SDL_Surface* s, int x, int y, int dx, int dy) {
+    for (int n = 0; n < 100; ++n, x += dx, y += dy)
+        if (luma(at(s, x, y)) > 60) return n;
+    return -1;
+}
+
+struct span {
+    int first, last; // rows, inclusive
+    double mid() const { return (first + last) / 2.0; }
+};
+
+// Rows covered by the ink of text rendered as the program renders it, drawn at row y.
+span ink_rows(TTF_Font* f, const char* text, int y) {
+    surface_ptr t(TTF_RenderText_Solid(f, text, SDL_Color{255, 255, 255, 0}));
+    span r{1 << 20, -1};
+    if (!t) return r;
+    for (int j = 0; j < t->h; ++j)
+        for (int i = 0; i < t->w; ++i)
+            if (static_cast<const Uint8*>(t->pixels)[j * t->pitch + i] != 0) {
+                r.first = std::min(r.first, y + j);
+                r.last = std::max(r.last, y + j);
+            }
+    return r;
+}
+
+struct rgba {
+    int r, g, b, a;
+};
+
+// A pixel with its alpha (255 where the surface has none).
+rgba at_rgba(SDL_Surface* s, int x, int y) {
+    Uint8 r, g, b, a;
+    const Uint32 v =
+        reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch)[x];
+    SDL_GetRGBA(v, s->format, &r, &g, &b, &a);
+    return {r, g, b, a};
+}
+
+// The icon's corners lie outside its rounded tile, the middles of its sides on the tile's frame,
+// its middle on the tile.
+void expect_rounded_tile(SDL_Surface* s, const std::string& name) {
+    ASSERT_EQ(s->format->BytesPerPixel, 4) << name;
+    ASSERT_NE(s->format->Amask, 0u) << name << " has no alpha";
+    const int e = s->w - 1, m = s->w / 2;
+    for (auto [x, y] : {std::pair{0, 0}, {e, 0}, {0, e}, {e, e}}) {
+        const rgba p = at_rgba(s, x, y);
+        EXPECT_LE(p.a, 8) << name << " corner " << x << "," << y; // at most a trace of the edge
+        // where the alpha is ignored the tile shows square, never with black corners
+        EXPECT_GT(luma({p.r, p.g, p.b}), 60) << name << " corner " << x << "," << y;
+    }
+    for (auto [x, y] : {std::pair{m, 0}, {0, m}, {e, m}, {m, e}}) {
+        const rgba p = at_rgba(s, x, y);
+        EXPECT_EQ(p.a, 255) << name << " side " << x << "," << y;
+        EXPECT_GT(luma({p.r, p.g, p.b}), 60) << name << " side " << x << "," << y;
+    }
+    int lit = 0;
+    for (int y = s->h / 4; y < s->h * 3 / 4; ++y)
+        for (int x = s->w / 4; x < s->w * 3 / 4; ++x) {
+            const rgba p = at_rgba(s, x, y);
+            EXPECT_EQ(p.a, 255) << name << " inside " << x << "," << y;
+            lit += luma({p.r, p.g, p.b}) > 60; // the cells of the piece
+        }
+    EXPECT_GT(lit, s->w * s->h / 16) << name;
+}
+
 class data_pictures : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError(); }
-    void TearDown() override { SDL_Quit(); }
+    void SetUp() override {
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_EQ(TTF_Init(), 0) << TTF_GetError();
+    }
+    void TearDown() override {
+        TTF_Quit();
+        SDL_Quit();
+    }
     surface_ptr bmp(const char* name) {
         surface_ptr s = as_xrgb(load_bmp((std::string("pics/") + name).c_str()).release());
         EXPECT_TRUE(s) << name << ": " << SDL_GetError();
@@ -95,11 +173,11 @@ TEST_F(data_pictures, every_picture_loads_at_its_size) {
         EXPECT_EQ(s->w, f.w) << f.name;
         EXPECT_EQ(s->h, f.h) << f.name;
     }
-    // the device pictures sit at (150, 205), left of the name drawn at x 200
+    // the device pictures stand left of the device name
     for (const char* name : {"clavier.jpeg", "joystick.jpeg"}) {
         surface_ptr s = jpeg(name);
         ASSERT_TRUE(s) << name;
-        EXPECT_LE(s->w, 50) << name;
+        EXPECT_LE(LAYOUT_OPT_DEVICE_PIC_AT.x + s->w, LAYOUT_OPT_PAD_NAME_AT.x) << name;
         EXPECT_GE(s->w, 30) << name;
         EXPECT_LE(s->h, 45) << name;
         EXPECT_GE(s->h, 25) << name;
@@ -119,13 +197,44 @@ TEST_F(data_pictures, jpeg_files_are_real_jpegs) {
 TEST_F(data_pictures, board_is_exactly_black_where_the_game_erases) {
     surface_ptr s = jpeg("board.jpg");
     ASSERT_TRUE(s);
-    EXPECT_EQ(non_black(s.get(), 0, 0, 300, 600), 0) << "well";
-    EXPECT_EQ(non_black(s.get(), 365, 90, 120, 60), 0) << "preview box";
-    for (int y : {230, 352, 472})
-        EXPECT_EQ(non_black(s.get(), 370, y, 150, 40), 0) << y;
+    EXPECT_EQ(non_black(s.get(), 0, 0, LAYOUT_WELL_W, LAYOUT_WELL_H), 0) << "well";
+    EXPECT_EQ(
+        non_black(s.get(), LAYOUT_PREVIEW_X, LAYOUT_PREVIEW_Y, LAYOUT_PREVIEW_W, LAYOUT_PREVIEW_H),
+        0)
+        << "preview box";
+    for (const layout_at& n : {LAYOUT_LEVEL_AT, LAYOUT_LINES_AT, LAYOUT_SCORE_AT})
+        EXPECT_EQ(non_black(s.get(), n.x, n.y, LAYOUT_NUMBER_W, LAYOUT_NUMBER_H), 0) << n.y;
     // and it shows something beside them: frames and labels
     EXPECT_GT(non_black(s.get(), 300, 0, 240, 600), 240 * 600 / 4);
-    EXPECT_GT(non_black(s.get(), 340, 180, 190, 40), 500) << "a label above the level";
+    EXPECT_GT(non_black(s.get(), 340, LAYOUT_LEVEL_AT.y - 50, 190, 40), 500)
+        << "a label above the level";
+}
+
+TEST_F(data_pictures, board_frames_are_centred_on_the_preview_box_and_the_numbers) {
+    surface_ptr s = jpeg("board.jpg");
+    ASSERT_TRUE(s);
+    // The frame around the preview box: as much black left as right of the box, and above
+    // it (up to the label plate) as below it.
+    const int mid_x = LAYOUT_PREVIEW_X + LAYOUT_PREVIEW_W / 2;
+    const int mid_y = LAYOUT_PREVIEW_Y + LAYOUT_PREVIEW_H / 2;
+    const int left = dark_run(s.get(), LAYOUT_PREVIEW_X - 1, mid_y, -1, 0);
+    const int right = dark_run(s.get(), LAYOUT_PREVIEW_X + LAYOUT_PREVIEW_W, mid_y, 1, 0);
+    const int above = dark_run(s.get(), mid_x, LAYOUT_PREVIEW_Y - 1, 0, -1);
+    const int below = dark_run(s.get(), mid_x, LAYOUT_PREVIEW_Y + LAYOUT_PREVIEW_H, 0, 1);
+    EXPECT_GE(left, 10);
+    EXPECT_GE(above, 10);
+    EXPECT_LE(std::abs(left - right), 1) << left << " left, " << right << " right";
+    EXPECT_LE(std::abs(above - below), 1) << above << " above, " << below << " below";
+    // The number frames stand in the same column, each body centred on its number's area.
+    for (const layout_at& n : {LAYOUT_LEVEL_AT, LAYOUT_LINES_AT, LAYOUT_SCORE_AT}) {
+        const int y = n.y + LAYOUT_NUMBER_H / 2;
+        EXPECT_EQ(dark_run(s.get(), LAYOUT_PREVIEW_X - 1, y, -1, 0), left) << n.y;
+        EXPECT_EQ(dark_run(s.get(), LAYOUT_PREVIEW_X + LAYOUT_PREVIEW_W, y, 1, 0), right) << n.y;
+        const int up = dark_run(s.get(), mid_x, n.y - 1, 0, -1);
+        const int down = dark_run(s.get(), mid_x, n.y + LAYOUT_NUMBER_H, 0, 1);
+        EXPECT_GE(up, 6) << n.y;
+        EXPECT_LE(std::abs(up - down), 1) << n.y << ": " << up << " above, " << down << " below";
+    }
 }
 
 TEST_F(data_pictures, marker_has_its_colour_key_and_a_shape) {
@@ -135,21 +244,34 @@ TEST_F(data_pictures, marker_has_its_colour_key_and_a_shape) {
     EXPECT_LE(s->w, 45);
     EXPECT_GE(s->h, 20);
     EXPECT_LE(s->h, 50);
-    int key = 0, drawn = 0;
+    int key = 0, drawn = 0, tip_x = -1, tip_y = -1;
     for (int y = 0; y < s->h; ++y)
         for (int x = 0; x < s->w; ++x)
-            (at(s.get(), x, y) == pix{125, 125, 125} ? key : drawn)++;
+            if (at(s.get(), x, y) == pix{125, 125, 125}) {
+                ++key;
+            } else {
+                ++drawn;
+                if (x > tip_x) tip_x = x, tip_y = y;
+            }
     EXPECT_GT(key, s->w * s->h / 5);
     EXPECT_GT(drawn, s->w * s->h / 5);
+    // it points right, with its tip on the row the screens align their entries with
+    EXPECT_GE(tip_x, s->w - 3);
+    EXPECT_LE(std::abs(tip_y - LAYOUT_MARKER_TIP_Y), 1) << tip_y;
 }
 
 TEST_F(data_pictures, menu_keeps_the_marker_column_black_and_labels_beside_it) {
     surface_ptr menu = bmp("menu.bmp");
     surface_ptr marker = bmp("select.bmp");
     ASSERT_TRUE(menu && marker);
-    EXPECT_EQ(non_black(menu.get(), 160, 285, marker->w, 150 + marker->h), 0);
-    for (int k = 0; k < 4; ++k)
-        EXPECT_GT(non_black(menu.get(), 160 + marker->w, 285 + 50 * k, 300, marker->h), 200)
+    constexpr int LAST_Y = LAYOUT_MENU_FIRST_Y + LAYOUT_MENU_STEP * (LAYOUT_MENU_ENTRIES - 1);
+    EXPECT_EQ(non_black(menu.get(), LAYOUT_MENU_MARKER_X, LAYOUT_MENU_FIRST_Y, marker->w,
+                        LAST_Y - LAYOUT_MENU_FIRST_Y + marker->h),
+              0);
+    for (int k = 0; k < LAYOUT_MENU_ENTRIES; ++k)
+        EXPECT_GT(non_black(menu.get(), LAYOUT_MENU_MARKER_X + marker->w,
+                            LAYOUT_MENU_FIRST_Y + LAYOUT_MENU_STEP * k, 300, marker->h),
+                  200)
             << "entry " << k + 1;
 }
 
@@ -157,14 +279,88 @@ TEST_F(data_pictures, options_leave_dark_room_for_the_drawn_texts) {
     surface_ptr s = bmp("options.bmp");
     ASSERT_TRUE(s);
     // white 20-point texts go here: device name, controls, tune title
-    EXPECT_LT(mean_luma(s.get(), 200, 202, 300, 24), 40);
-    EXPECT_LT(mean_luma(s.get(), 160, 250, 150, 24), 40);
-    EXPECT_LT(mean_luma(s.get(), 155, 352, 300, 24), 40);
-    // the item captions are there: left of each value, and the two ways out
+    for (const layout_at& t :
+         {LAYOUT_OPT_PAD_NAME_AT, LAYOUT_OPT_KEYS_AT, LAYOUT_OPT_MUSIC_NAME_AT})
+        EXPECT_LT(mean_luma(s.get(), t.x, t.y, 150, 24), 40) << t.y;
+    // the item captions are there: left of each value, and the two ways out beside the cursor
     for (int k = 0; k < 4; ++k)
-        EXPECT_GT(non_black(s.get(), 44, 205 + 50 * k, 100, 36), 300) << "item " << k;
-    EXPECT_GT(mean_luma(s.get(), 195, 455, 110, 36), 30) << "Annuler";
-    EXPECT_GT(mean_luma(s.get(), 135, 505, 220, 36), 30) << "Valider et quitter";
+        EXPECT_GT(non_black(s.get(), LAYOUT_OPT_PANEL_LEFT, LAYOUT_OPT_CURSOR_AT[k].y, 100, 36),
+                  300)
+            << "item " << k;
+    for (int k : {4, 5}) {
+        const layout_at c = LAYOUT_OPT_CURSOR_AT[k];
+        EXPECT_GT(
+            mean_luma(s.get(), c.x + LAYOUT_MARKER_W + 10, c.y + LAYOUT_MARKER_TIP_Y - 15, 100, 30),
+            30)
+            << "way out " << k;
+    }
+}
+
+TEST_F(data_pictures, options_rows_centre_their_values_and_leave_room_around_labels) {
+    surface_ptr s = bmp("options.bmp");
+    surface_ptr keyboard = jpeg("clavier.jpeg");
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 20)); // as the options screen draws
+    ASSERT_TRUE(s && keyboard && font);
+    const auto& edges = LAYOUT_OPT_ROW_EDGES;
+    constexpr int PROBE_X = 420; // in the value area, right of every value drawn by default
+
+    // The picture draws its rows where the layout says: a line between two rows, the panel's
+    // frame above the first and below the last, dark value area in between.
+    EXPECT_GT(luma(at(s.get(), PROBE_X, edges.front())), 60);
+    EXPECT_GT(luma(at(s.get(), PROBE_X, edges.back() - 1)), 60);
+    for (size_t k = 1; k + 1 < edges.size(); ++k) {
+        EXPECT_GT(luma(at(s.get(), PROBE_X, edges[k])), 25) << "line above row " << k;
+        EXPECT_LT(luma(at(s.get(), PROBE_X, edges[k] - 4)), 25) << k;
+        EXPECT_LT(luma(at(s.get(), PROBE_X, edges[k] + 4)), 25) << k;
+    }
+
+    // What each row shows by default: the keyboard picture beside its name, the controls,
+    // the skin strip, the tune title. A text takes the rows of its capitals and descenders.
+    auto text_rows = [&](const char* text, int y) {
+        const span t = ink_rows(font.get(), text, y), d = ink_rows(font.get(), "Ajpq", y);
+        return span{std::min(t.first, d.first), std::max(t.last, d.last)};
+    };
+    const span name = text_rows("clavier", LAYOUT_OPT_PAD_NAME_AT.y);
+    const span device{LAYOUT_OPT_DEVICE_PIC_AT.y, LAYOUT_OPT_DEVICE_PIC_AT.y + keyboard->h - 1};
+    const std::array<span, 4> values{{
+        {std::min(name.first, device.first), std::max(name.last, device.last)},
+        text_rows("w et q", LAYOUT_OPT_KEYS_AT.y),
+        {LAYOUT_OPT_PREVIEW_AT.y, LAYOUT_OPT_PREVIEW_AT.y + 29},
+        text_rows("Aucune", LAYOUT_OPT_MUSIC_NAME_AT.y),
+    }};
+    for (size_t k = 0; k < values.size(); ++k) {
+        const span row{edges[k], edges[k + 1]};
+        const span v = values[k];
+        EXPECT_LE(std::abs(v.mid() - row.mid()), 1.5)
+            << "row " << k << " value " << v.first << ".." << v.last;
+        EXPECT_GE(v.first - row.first, 8) << "row " << k;
+        EXPECT_GE(row.last - v.last, 8) << "row " << k;
+        // the cursor on this item points into the row, near its middle
+        const int tip = LAYOUT_OPT_CURSOR_AT[k].y + LAYOUT_MARKER_TIP_Y;
+        EXPECT_LE(std::abs(tip - row.mid()), 4) << "cursor of row " << k;
+    }
+    for (int x : {LAYOUT_OPT_DEVICE_PIC_AT.x, LAYOUT_OPT_KEYS_AT.x, LAYOUT_OPT_PREVIEW_AT.x,
+                  LAYOUT_OPT_MUSIC_NAME_AT.x})
+        EXPECT_GE(x, LAYOUT_OPT_LABEL_RIGHT + 3) << "a value over the label column";
+
+    // Each label: golden letters inside its cell, with room on every side.
+    for (size_t k = 0; k + 1 < edges.size(); ++k) {
+        int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+        for (int y = edges[k]; y < edges[k + 1]; ++y)
+            for (int x = LAYOUT_OPT_PANEL_LEFT; x < LAYOUT_OPT_LABEL_RIGHT; ++x) {
+                const pix p = at(s.get(), x, y);
+                if (p.r < 150 || p.r - p.b < 80) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        ASSERT_GE(right, 0) << "no label in row " << k;
+        EXPECT_GE(left - LAYOUT_OPT_PANEL_LEFT, 10) << "row " << k;
+        EXPECT_GE(LAYOUT_OPT_LABEL_RIGHT - right, 10) << "row " << k;
+        EXPECT_GE(top - edges[k], 6) << "row " << k;
+        EXPECT_GE(edges[k + 1] - bottom, 6) << "row " << k;
+    }
 }
 
 TEST_F(data_pictures, every_skin_has_seven_distinct_tiles_in_its_own_style) {
@@ -222,6 +418,39 @@ TEST_F(data_pictures, cup_stands_on_black_and_zooms_to_fit_the_screen) {
     EXPECT_LE(final_pic->w, 540);
     EXPECT_LE(final_pic->h, 600);
     EXPECT_GE(final_pic->w, 200);
+}
+
+TEST_F(data_pictures, window_icon_is_a_rounded_tile_that_fills_the_square) {
+    // loaded as the program loads it, so with the alpha its header carries
+    surface_ptr icon = load_bmp("pics/icone.bmp");
+    ASSERT_TRUE(icon) << SDL_GetError();
+    EXPECT_EQ(icon->w, 32);
+    EXPECT_EQ(icon->h, 32);
+    expect_rounded_tile(icon.get(), "icone.bmp");
+}
+
+TEST_F(data_pictures, desktop_icons_come_in_every_size_with_transparent_corners) {
+    const std::string dir = QUELBO_ICON_DIR;
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const std::string size = std::to_string(n) + "x" + std::to_string(n);
+        const std::string path = dir + "/hicolor/" + size + "/apps/quelbo-kv.png";
+        surface_ptr png(IMG_Load(path.c_str()));
+        ASSERT_TRUE(png) << path << ": " << SDL_GetError();
+        EXPECT_EQ(png->w, n) << path;
+        EXPECT_EQ(png->h, n) << path;
+        expect_rounded_tile(png.get(), size);
+        if (n != 32) continue;
+        // the same picture as the window icon
+        surface_ptr icon = load_bmp("pics/icone.bmp");
+        ASSERT_TRUE(icon);
+        int differ = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const rgba p = at_rgba(png.get(), x, y), q = at_rgba(icon.get(), x, y);
+                differ += p.a != q.a || (p.a > 0 && (p.r != q.r || p.g != q.g || p.b != q.b));
+            }
+        EXPECT_EQ(differ, 0);
+    }
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "game/board.h"
 #include "game/game_loop.h"
@@ -287,22 +288,26 @@ class game_test : public ::testing::Test {
         const type_grid types = m.types;
         const size_t at = d.passes.size();
         pending_check = [this, score, lines, level, b, types, at] {
-            EXPECT_TRUE(shows_number(370, 472, score)) << "score " << score << " pass " << at;
-            EXPECT_TRUE(shows_number(370, 352, lines)) << "lines " << lines << " pass " << at;
-            EXPECT_TRUE(shows_number(370, 230, level)) << "level " << level << " pass " << at;
+            EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, score))
+                << "score " << score << " pass " << at;
+            EXPECT_TRUE(shows_number(LAYOUT_LINES_AT, lines))
+                << "lines " << lines << " pass " << at;
+            EXPECT_TRUE(shows_number(LAYOUT_LEVEL_AT, level))
+                << "level " << level << " pass " << at;
             expect_well(b, types, at);
         };
     }
 
     // --- what the screen shows -----------------------------------------------------------
 
-    bool shows_number(int x, int y, int32_t value) {
+    bool shows_number(layout_at at, int32_t value) {
+        const int x = at.x, y = at.y;
         char text[16];
         std::snprintf(text, sizeof text, "%d", value);
         surface_ptr r(TTF_RenderText_Solid(font.get(), text, SDL_Color{255, 255, 255, 0}));
         if (!r) return false;
         // The digits, and black right after them (no digit of a longer old number is left).
-        return shows_text(s.screen, r.get(), x, y, 600) &&
+        return shows_text(s.screen, r.get(), x, y, LAYOUT_SCREEN_H) &&
                !area_lit(s.screen, x + r->w, y, 30, r->h);
     }
     bool square_shows_tile(int px, int py, int type) {
@@ -327,7 +332,9 @@ class game_test : public ::testing::Test {
         piece p{};
         piece_init(p, skin.get(), type);
         for (const piece_cell& c : p.cells)
-            EXPECT_TRUE(square_shows_tile(30 * c.x + 245, 30 * c.y + 120, type)) << "preview";
+            EXPECT_TRUE(
+                square_shows_tile(30 * c.x + LAYOUT_PREVIEW_DX, 30 * c.y + LAYOUT_PREVIEW_DY, type))
+                << "preview";
     }
 
     // --- a simple player -----------------------------------------------------------------
@@ -383,7 +390,9 @@ std::string default_table_text() {
 TEST_F(game_test, scoring_rows_soft_drops_and_the_level_rise) {
     seed(7);
     // First piece: no fall step at 999 ms, one at 1000 ms (the clock starts at 0).
-    pending_check = [this] { EXPECT_TRUE(area_black(s.screen, 0, 0, 300, 600)); };
+    pending_check = [this] {
+        EXPECT_TRUE(area_black(s.screen, 0, 0, LAYOUT_WELL_W, LAYOUT_WELL_H));
+    };
     pass({}, 999, false);
     pass({}, 1, true);
     const int first = falling_type();
@@ -394,7 +403,7 @@ TEST_F(game_test, scoring_rows_soft_drops_and_the_level_rise) {
         pending_check = [this, p, first] {
             for (const piece_cell& c : p.cells)
                 EXPECT_TRUE(square_shows_tile(30 * c.x, 30 * (c.y + 1), first));
-            EXPECT_TRUE(shows_number(370, 472, 0));
+            EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, 0));
         };
         outcome o = try_placement(first, {0, -4});
         // Left four columns, then soft drops down to the floor.
@@ -433,12 +442,12 @@ TEST_F(game_test, scoring_rows_soft_drops_and_the_level_rise) {
         const board b = m.b;
         const type_grid types = m.types;
         pending_check = [this, score, b, types] {
-            EXPECT_TRUE(shows_number(370, 230, 1));
-            EXPECT_TRUE(shows_number(370, 472, score - 1000));
+            EXPECT_TRUE(shows_number(LAYOUT_LEVEL_AT, 1));
+            EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, score - 1000));
             expect_well(b, types, 0);
         };
         pass({}, 1, true);
-        pending_check = [this, score] { EXPECT_TRUE(shows_number(370, 472, score)); };
+        pending_check = [this, score] { EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, score)); };
     }
     const outcome o = try_placement(falling_type(), {});
     for (int i = 0; i < o.downs; ++i)
@@ -479,7 +488,7 @@ TEST_F(game_test, commands_in_the_pass_of_a_fall_step) {
             for (int y = 0; y < 20; ++y)
                 lit += area_lit(s.screen, 30 * x + 10, 30 * y + 10, 1, 1);
         EXPECT_EQ(lit, 4);
-        EXPECT_TRUE(shows_number(370, 472, 5));
+        EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, 5));
     };
     pass({SDLK_ESCAPE}, 0, false);
     EXPECT_EQ(play(), 1);
@@ -507,7 +516,7 @@ TEST_F(game_test, joystick_flags_on_the_joystick_device) {
     pending_check = [this, &in, p, type] {
         for (const piece_cell& c : p.cells)
             EXPECT_TRUE(square_shows_tile(30 * c.x, 30 * c.y, type)) << c.x << "," << c.y;
-        EXPECT_TRUE(shows_number(370, 472, 5));
+        EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, 5));
         EXPECT_EQ(in.hat_cmd[INPUT_HAT_RIGHT] | in.button_left_cmd | in.hat_cmd[INPUT_HAT_DOWN], 0);
         EXPECT_EQ(in.keys[SDLK_LEFT] & in.keys[SDLK_RIGHT], 1); // never taken, never cleared
     };
@@ -560,10 +569,10 @@ TEST_F(game_test, game_over_and_a_new_record) {
         seen_at = s.vc.now;
         surface_ptr t(TTF_RenderText_Solid(font.get(), "GAME OVER", SDL_Color{255, 255, 255, 0}));
         ASSERT_NE(t, nullptr);
-        const int x = (300 - t->w) / 2;
-        EXPECT_TRUE(shows_text(s.screen, t.get(), x, 300, 600));
-        EXPECT_FALSE(area_lit(s.screen, 0, 0, 300, 300));
-        EXPECT_FALSE(area_lit(s.screen, 0, 300 + t->h, 300, 300 - t->h));
+        const int x = (LAYOUT_WELL_W - t->w) / 2, mid = LAYOUT_SCREEN_H / 2;
+        EXPECT_TRUE(shows_text(s.screen, t.get(), x, mid, LAYOUT_SCREEN_H));
+        EXPECT_FALSE(area_lit(s.screen, 0, 0, LAYOUT_WELL_W, mid));
+        EXPECT_FALSE(area_lit(s.screen, 0, mid + t->h, LAYOUT_WELL_W, mid - t->h));
     };
     // Name "cba": c at the first place, b at the second, a left at the third.
     d.after_keys = {SDLK_UP, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_RIGHT, SDLK_RETURN};
@@ -630,19 +639,22 @@ TEST_F(game_test, fullscreen_switch_redraws_the_screen) {
         pass({SDLK_F1}, 0, false);
         pending_check = [this, score, lines, b, types, next, round] {
             EXPECT_EQ(s.ctx.options->fullscreen, round == 1 ? 1 : 0);
-            EXPECT_TRUE(shows_number(370, 472, score));
-            EXPECT_TRUE(shows_number(370, 352, lines));
-            EXPECT_TRUE(shows_number(370, 230, 0));
+            EXPECT_TRUE(shows_number(LAYOUT_SCORE_AT, score));
+            EXPECT_TRUE(shows_number(LAYOUT_LINES_AT, lines));
+            EXPECT_TRUE(shows_number(LAYOUT_LEVEL_AT, 0));
             expect_well(b, types, 0);
             expect_preview(next);
             // The background right of the well, away from the numbers and the preview.
             int wrong = 0;
-            for (int y = 0; y < 600; y += 3)
-                for (int x = 300; x < 540; x += 3) {
-                    const bool number =
-                        x >= 365 &&
-                        ((y >= 225 && y < 290) || (y >= 347 && y < 410) || (y >= 467 && y < 520));
-                    const bool preview = x >= 365 && x < 485 && y >= 90 && y < 150;
+            for (int y = 0; y < LAYOUT_SCREEN_H; y += 3)
+                for (int x = LAYOUT_WELL_W; x < LAYOUT_SCREEN_W; x += 3) {
+                    bool number = false;
+                    for (const layout_at& n : {LAYOUT_LEVEL_AT, LAYOUT_LINES_AT, LAYOUT_SCORE_AT})
+                        number = number ||
+                                 (x >= n.x - 5 && y >= n.y - 5 && y < n.y + LAYOUT_NUMBER_H + 8);
+                    const bool preview =
+                        x >= LAYOUT_PREVIEW_X && x < LAYOUT_PREVIEW_X + LAYOUT_PREVIEW_W &&
+                        y >= LAYOUT_PREVIEW_Y && y < LAYOUT_PREVIEW_Y + LAYOUT_PREVIEW_H;
                     if (number || preview) continue;
                     const uint32_t c = pixel_rgb(s.screen, x, y);
                     wrong += c != pixel_rgb(background.get(), x, y);

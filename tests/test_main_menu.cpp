@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "screens/main_menu.h"
 #include "support/play_dir.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int MARKER_X = 160;
+constexpr int MARKER_X = LAYOUT_MENU_MARKER_X;
 constexpr uint32_t STEP_MS = 20;       // time between two scheduled actions
 constexpr uint32_t WATCHDOG_MS = 5000; // a menu still running then is closed by the test
 
@@ -50,7 +51,7 @@ surface_ptr marker_picture() {
 }
 
 int marker_y(int entry) {
-    return 285 + 50 * (entry - 1);
+    return LAYOUT_MENU_FIRST_Y + LAYOUT_MENU_STEP * (entry - 1);
 }
 
 } // namespace

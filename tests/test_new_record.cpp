@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "screens/new_record.h"
 #include "store/scores.h"
@@ -226,10 +227,15 @@ TEST_F(new_record, entry_shows_place_and_blinking_name_but_stores_letters) {
             return;
         }
         if (!in_entry) return;
-        rank_ok = rank_ok && shows_text(s.screen, rank.get(), 20, 5, 150);
-        const char shown = shows_text(s.screen, plain.get(), 250, 100, 150)    ? 'p'
-                           : shows_text(s.screen, marked.get(), 250, 100, 150) ? 'm'
-                                                                               : '?';
+        rank_ok = rank_ok && shows_text(s.screen, rank.get(), LAYOUT_RECORD_RANK_AT.x,
+                                        LAYOUT_RECORD_RANK_AT.y, 150);
+        const char shown =
+            shows_text(s.screen, plain.get(), LAYOUT_RECORD_NAME_AT.x, LAYOUT_RECORD_NAME_AT.y, 150)
+                ? 'p'
+            : shows_text(s.screen, marked.get(), LAYOUT_RECORD_NAME_AT.x, LAYOUT_RECORD_NAME_AT.y,
+                         150)
+                ? 'm'
+                : '?';
         if (shown == 'm' && (passes.empty() || passes.back().shown != 'm')) ++mark_runs;
         passes.push_back({s.vc.now, shown});
         // Enter while the mark stands in the name.

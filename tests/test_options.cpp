@@ -3,7 +3,6 @@
 #include <SDL_image.h>
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
-#include <libopenmpt/libopenmpt.h>
 
 #include <unistd.h>
 
@@ -15,10 +14,13 @@
 #include <vector>
 
 #include "app/game_ctx.h"
+#include "app/layout.h"
 #include "app/sdl_owner.h"
 #include "screens/options.h"
+#include "support/audio_out.h"
 #include "support/play_dir.h"
 #include "support/sdl_session.h"
+#include "support/test_tune.h"
 #include "support/virtual_joystick.h"
 
 namespace {
@@ -109,8 +111,9 @@ void set_kept(game_ctx& ctx, std::vector<int> v) {
 
 const std::vector<int> DEFAULTS{0, 0, 0, 0, 0, 1, 119, 113};
 
-// Every white pixel of text rendered as the screen renders it shows white at (x, y).
-bool text_shown(SDL_Surface* scr, const char* text, int x, int y) {
+// Every white pixel of text rendered as the screen renders it shows white at its place.
+bool text_shown(SDL_Surface* scr, const char* text, layout_at at) {
+    const int x = at.x, y = at.y;
     font_ptr font(TTF_OpenFont("font/comic.ttf", 20));
     if (!font) return false;
     surface_ptr t(TTF_RenderText_Solid(font.get(), text, SDL_Color{255, 255, 255, 0}));
@@ -196,12 +199,14 @@ TEST(options_screen, device_ring_with_two_joysticks_both_ways_and_what_it_shows)
     bool joystick_shown = false, keyboard_shown = false;
     options_run r(s);
     r.then([&] {
-        joystick_shown = shows_picture(s.screen, joy_pic.get(), 150, 205) &&
-                         text_shown(s.screen, name.c_str(), 200, 202);
+        joystick_shown = shows_picture(s.screen, joy_pic.get(), LAYOUT_OPT_DEVICE_PIC_AT.x,
+                                       LAYOUT_OPT_DEVICE_PIC_AT.y) &&
+                         text_shown(s.screen, name.c_str(), LAYOUT_OPT_PAD_NAME_AT);
     });
     r.key(R).then([&] {
-        keyboard_shown = shows_picture(s.screen, key_pic.get(), 150, 205) &&
-                         text_shown(s.screen, "clavier", 200, 202);
+        keyboard_shown = shows_picture(s.screen, key_pic.get(), LAYOUT_OPT_DEVICE_PIC_AT.x,
+                                       LAYOUT_OPT_DEVICE_PIC_AT.y) &&
+                         text_shown(s.screen, "clavier", LAYOUT_OPT_PAD_NAME_AT);
     });
     keep(r);
     EXPECT_EQ(r.run(), 1);
@@ -215,9 +220,9 @@ TEST(options_screen, keyboard_capture_on_item_1_is_kept_and_shown) {
     ASSERT_TRUE(s.ok);
     bool old_shown = false, new_shown = false;
     options_run r(s);
-    r.then([&] { old_shown = text_shown(s.screen, "w et q", 160, 250); });
+    r.then([&] { old_shown = text_shown(s.screen, "w et q", LAYOUT_OPT_KEYS_AT); });
     r.key(SDLK_DOWN).key(SDLK_RETURN).two_keys(SDLK_a, SDLK_z);
-    r.then([&] { new_shown = text_shown(s.screen, "a et z", 160, 250); });
+    r.then([&] { new_shown = text_shown(s.screen, "a et z", LAYOUT_OPT_KEYS_AT); });
     keep(r);
     EXPECT_EQ(r.run(), 1);
     EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 0, 0, 0, 0, 1, SDLK_a, SDLK_z}));
@@ -235,7 +240,7 @@ TEST(options_screen, joystick_capture_starts_with_the_turn_left_button_not_retur
     // the capture of 4 and 6; the hat moves the cursor and button 1 keeps.
     r.hat(0, SDL_HAT_DOWN).key(SDLK_RETURN);
     r.button(0, 1).button(0, 4).button(0, 6);
-    r.then([&] { shown = text_shown(s.screen, "4 et 6", 160, 250); });
+    r.then([&] { shown = text_shown(s.screen, "4 et 6", LAYOUT_OPT_KEYS_AT); });
     for (int i = 0; i < 4; ++i)
         r.hat(0, SDL_HAT_DOWN);
     r.button(0, 1);
@@ -277,7 +282,8 @@ TEST(options_screen, skin_and_tune_wrap_around) {
     {
         options_run r(s);
         r.key(SDLK_DOWN, 2).key(L).then([&] {
-            preview = shows_picture(s.screen, skin2.get(), 150, 300);
+            preview = shows_picture(s.screen, skin2.get(), LAYOUT_OPT_PREVIEW_AT.x,
+                                    LAYOUT_OPT_PREVIEW_AT.y);
         });
         keep(r);
         EXPECT_EQ(r.run(), 1);
@@ -301,7 +307,7 @@ TEST(options_screen, skin_and_tune_wrap_around) {
         bool none_shown = false;
         options_run r(s);
         r.key(SDLK_DOWN, 3).key(R).then([&] {
-            none_shown = text_shown(s.screen, "Aucune", 155, 352);
+            none_shown = text_shown(s.screen, "Aucune", LAYOUT_OPT_MUSIC_NAME_AT);
         });
         keep(r);
         EXPECT_EQ(r.run(), 1);
@@ -407,7 +413,7 @@ TEST(options_screen, a_key_whose_low_byte_is_0_is_shown_as_a_question_mark) {
     set_kept(s.ctx, {0, 0, 0, 0, 0, 1, SDLK_KP0, SDLK_q});
     bool shown = false;
     options_run r(s);
-    r.then([&] { shown = text_shown(s.screen, "? et q", 160, 250); }).key(SDLK_ESCAPE);
+    r.then([&] { shown = text_shown(s.screen, "? et q", LAYOUT_OPT_KEYS_AT); }).key(SDLK_ESCAPE);
     std::fflush(stdout);
     testing::internal::CaptureStdout();
     const int result = r.run();
@@ -482,91 +488,39 @@ TEST(options_screen, a_missing_skin_or_tune_picked_on_the_screen_ends_it) {
     }
 }
 
-namespace {
-
-constexpr size_t AUDIO_BYTES_PER_S = 44100 * 2 * 2;
-
-size_t file_size(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return 0;
-    std::fseek(f, 0, SEEK_END);
-    const long n = std::ftell(f);
-    std::fclose(f);
-    return n > 0 ? static_cast<size_t>(n) : 0;
-}
-
-// Largest sample magnitude in the last `seconds` of the raw 16-bit file.
-int loudest_tail(const std::string& path, size_t seconds) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return -1;
-    std::fseek(f, -static_cast<long>(seconds * AUDIO_BYTES_PER_S), SEEK_END);
-    int loudest = 0;
-    int16_t v;
-    while (std::fread(&v, sizeof v, 1, f) == 1)
-        loudest = std::max(loudest, std::abs(static_cast<int>(v)));
-    std::fclose(f);
-    return loudest;
-}
-
-// Playing time of a tune file, from the module player itself; 0 when unreadable.
-double tune_seconds(const char* path) {
-    const std::string data = read_play_file(path);
-    openmpt_module* mod =
-        openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent,
-                                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (!mod) return 0;
-    const double seconds = openmpt_module_get_duration_seconds(mod);
-    openmpt_module_destroy(mod);
-    return seconds;
-}
-
-// Lets real time pass (the mixer writes as fast as it can) until `seconds` more of sound
-// were written after `from`; false after two minutes of real time.
-bool sound_written(const std::string& path, size_t from, size_t seconds) {
-    for (int i = 0; i < 12000; ++i) {
-        if (file_size(path) >= from + seconds * AUDIO_BYTES_PER_S) return true;
-        SDL_Delay(10);
-    }
-    return false;
-}
-
-} // namespace
-
 TEST(options_screen, the_entry_tune_loops_and_a_tune_picked_here_plays_once) {
-    // The disk driver, as fast as it can: minutes of sound in a few seconds.
-    const std::string audio = "/tmp/quelbo-options-audio-" + std::to_string(getpid()) + ".raw";
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", audio.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
-    struct remover {
-        const std::string& path;
-        ~remover() { std::remove(path.c_str()); }
-    } remove_audio{audio};
-    {
-        sdl_session s;
-        ASSERT_TRUE(s.ok);
-        // Five seconds past its end a tune played once is over.
-        const double length = tune_seconds("sounds/tune2.mod");
-        ASSERT_GT(length, 10.0);
-        const size_t past_end = static_cast<size_t>(length) + 6;
-        int entry_tail = -1, picked_tail = -1, picked_start = -1;
-        size_t mark = 0;
-        s.ctx.options->tune = 2;
-        options_run r(s);
-        r.then([&] {
-            mark = file_size(audio);
-            if (sound_written(audio, mark, past_end)) entry_tail = loudest_tail(audio, 5);
-        });
-        r.key(SDLK_DOWN, 3).key(R).key(L); // tune 3, then tune 2 picked here
-        r.then([&] {
-            mark = file_size(audio);
-            if (sound_written(audio, mark, 5)) picked_start = loudest_tail(audio, 5);
-            if (sound_written(audio, mark, past_end)) picked_tail = loudest_tail(audio, 5);
-        });
-        r.key(SDLK_ESCAPE);
-        EXPECT_EQ(r.run(), 1);
-        EXPECT_GT(entry_tail, 1000) << "the tune of the entry plays on past its end";
-        EXPECT_GT(picked_start, 1000) << "the tune picked here is heard";
-        EXPECT_EQ(picked_tail, 0) << "and it is silent once it has played";
+    // What is played goes to a file of the test's own; short tunes stand in for the real ones.
+    scratch_dir scratch("options");
+    const std::string audio = scratch.path + "/out.raw";
+    record_audio_to(audio);
+    sdl_session s;
+    ASSERT_TRUE(s.ok);
+    for (const char* tune : {"sounds/tune2.mod", "sounds/tune3.mod"}) {
+        remove_play_file(tune);
+        const std::vector<uint8_t> bytes = test_tune_bytes(tune);
+        write_play_file(tune, std::string(bytes.begin(), bytes.end()));
     }
+    // Two seconds after the end of a tune played once, a second of output is silent; a tune
+    // that loops is heard there.
+    const size_t second = AUDIO_OUT_BYTES_PER_S;
+    const size_t quiet_from = static_cast<size_t>((TEST_TUNE_SECONDS + 2) * AUDIO_OUT_BYTES_PER_S);
+    int entry_late = -1, picked_early = -1, picked_late = -1;
+    const auto listen = [&](int& early, int& late) {
+        const size_t mark = audio_bytes(audio) & ~size_t{3};
+        if (!wait_audio_bytes(audio, mark + quiet_from + second)) return;
+        early = loudest_in(audio, mark, second);
+        late = loudest_in(audio, mark + quiet_from, second);
+    };
+    s.ctx.options->tune = 2;
+    options_run r(s);
+    int entry_early = -1;
+    r.then([&] { listen(entry_early, entry_late); });
+    r.key(SDLK_DOWN, 3).key(R).key(L); // tune 3, then tune 2 picked here
+    r.then([&] { listen(picked_early, picked_late); });
+    r.key(SDLK_ESCAPE);
+    EXPECT_EQ(r.run(), 1);
+    EXPECT_GT(entry_early, 1000) << "the tune of the entry is heard";
+    EXPECT_GT(entry_late, 1000) << "and plays on past its end";
+    EXPECT_GT(picked_early, 1000) << "the tune picked here is heard";
+    EXPECT_EQ(picked_late, 0) << "and it is silent once it has played";
 }

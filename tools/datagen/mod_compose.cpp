@@ -1,5 +1,6 @@
 #include "mod_compose.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -14,17 +15,6 @@ int semitone_of(char c) {
     return l >= 'a' && l <= 'g' ? SEMITONES[l - 'a'] : -1;
 }
 
-void set_cell(mod_cell& c, int note, int sample, int effect, int param) {
-    c.note = note;
-    c.sample = sample;
-    c.effect = effect;
-    c.param = param;
-}
-
-bool effect_free(const mod_cell& c) {
-    return c.effect == 0 && c.param == 0;
-}
-
 int clamp_note(int n) {
     while (n < 0)
         n += 12;
@@ -33,7 +23,69 @@ int clamp_note(int n) {
     return n;
 }
 
+int total_rows(const compose_section& sec) {
+    return static_cast<int>(sec.rows.size());
+}
+
+// A note with its sample; the effect slot is left as it is.
+void put_note(compose_section& sec, int row, int ch, int note, int sample) {
+    mod_cell& c = sec.rows[row][ch];
+    c.note = clamp_note(note);
+    c.sample = sample;
+}
+
+void put_silence(compose_section& sec, int row, int ch) {
+    put_note(sec, row, ch, 12, COMPOSE_SILENCE);
+}
+
+// An effect, unless the slot belongs to the song's control commands.
+void put_effect(compose_section& sec, int row, int ch, int effect, int param) {
+    if (compose_control_slot(row, ch)) return;
+    mod_cell& c = sec.rows[row][ch];
+    c.effect = effect;
+    c.param = param;
+}
+
+// The chord sounding at each row of a section: the chord list repeated from row 0.
+std::vector<int> chord_at_rows(const std::vector<compose_chord>& chords, int rows) {
+    std::vector<int> at(static_cast<size_t>(rows), 0);
+    int row = 0;
+    for (size_t ci = 0; row < rows && !chords.empty(); ci = (ci + 1) % chords.size())
+        for (int k = 0; k < chords[ci].len && row < rows; ++k)
+            at[row++] = static_cast<int>(ci);
+    return at;
+}
+
+// Bars of a rhythm text; the character of a row, '.' when the text is empty.
+std::vector<std::string> split_bars(const char* text) {
+    std::vector<std::string> bars;
+    std::istringstream in(text ? text : "");
+    for (std::string b; in >> b;)
+        bars.push_back(b);
+    return bars;
+}
+
+char bar_char(const std::vector<std::string>& bars, int row) {
+    if (bars.empty()) return '.';
+    const std::string& b = bars[(row / COMPOSE_BAR) % bars.size()];
+    const size_t i = static_cast<size_t>(row % COMPOSE_BAR);
+    return i < b.size() ? b[i] : '.';
+}
+
 } // namespace
+
+mod_sample compose_silence_sample() {
+    mod_sample s;
+    s.name = "silence";
+    s.data.assign(4, 0);
+    s.volume = 0;
+    return s;
+}
+
+bool compose_control_slot(int row, int channel) {
+    const int r = row % MOD_ROWS;
+    return r == 0 || (r == 1 && (channel == CH_LEAD || channel == CH_COUNTER));
+}
 
 compose_section compose_new(int bars) {
     const int patterns = (bars * COMPOSE_BAR + MOD_ROWS - 1) / MOD_ROWS;
@@ -60,13 +112,12 @@ std::vector<compose_note> compose_parse_notes(const std::string& text) {
         }
         n.len = std::atoi(len.c_str());
         if (pitch != "r") {
-            size_t i = 0;
             int pc = pitch.empty() ? -1 : semitone_of(pitch[0]);
             if (pc < 0 || pitch.size() < 2) {
                 std::fprintf(stderr, "datagen: bad note '%s'\n", tok.c_str());
                 return {};
             }
-            i = 1;
+            size_t i = 1;
             if (pitch[i] == '#') {
                 ++pc;
                 ++i;
@@ -93,26 +144,70 @@ std::vector<compose_note> compose_parse_notes(const std::string& text) {
     return out;
 }
 
-int compose_melody(compose_section& sec, const compose_voice& v, const std::string& text,
-                   int start_row) {
+int compose_notes_rows(const std::string& text) {
+    const auto notes = compose_parse_notes(text);
+    int rows = 0;
+    for (const auto& n : notes)
+        rows += n.len;
+    return notes.empty() && text.find_first_not_of(' ') != std::string::npos ? -1 : rows;
+}
+
+namespace {
+
+// Writes parsed notes; shared by the melody and its harmony.
+int write_notes(compose_section& sec, const compose_voice& v,
+                const std::vector<compose_note>& notes, int start_row) {
     int row = start_row;
-    const int total = static_cast<int>(sec.rows.size());
-    for (const auto& n : compose_parse_notes(text)) {
+    const int total = total_rows(sec);
+    for (const auto& n : notes) {
         if (row >= total) break;
-        mod_cell& c = sec.rows[row][v.channel];
         if (n.note == MOD_NOTE_NONE) {
-            set_cell(c, MOD_NOTE_NONE, 0, MOD_FX_VOLUME, 0);
+            put_silence(sec, row, v.channel);
         } else {
-            const int vol = n.accent ? 64 : v.volume;
-            set_cell(c, clamp_note(n.note + v.transpose), v.sample, vol >= 0 ? MOD_FX_VOLUME : 0,
-                     vol >= 0 ? vol : 0);
+            put_note(sec, row, v.channel, n.note + v.transpose, v.sample);
+            const int vol = n.accent ? v.accent : v.volume;
+            if (vol >= 0) put_effect(sec, row, v.channel, MOD_FX_VOLUME, vol);
             if (v.vibrato && n.len >= 6)
                 for (int r = row + 3; r < row + n.len && r < total; ++r)
-                    set_cell(sec.rows[r][v.channel], MOD_NOTE_NONE, 0, MOD_FX_VIBRATO, v.vibrato);
+                    put_effect(sec, r, v.channel, MOD_FX_VIBRATO, v.vibrato);
         }
         row += n.len;
     }
     return row;
+}
+
+} // namespace
+
+int compose_melody(compose_section& sec, const compose_voice& v, const std::string& text,
+                   int start_row) {
+    return write_notes(sec, v, compose_parse_notes(text), start_row);
+}
+
+void compose_harmony(compose_section& sec, const compose_voice& v, const std::string& text,
+                     const std::string& chords, int gap) {
+    const auto harmony = compose_parse_chords(chords);
+    if (harmony.empty()) return;
+    const auto at = chord_at_rows(harmony, total_rows(sec));
+    auto notes = compose_parse_notes(text);
+    int row = 0;
+    for (auto& n : notes) {
+        const int here = row;
+        row += n.len;
+        if (n.note == MOD_NOTE_NONE || here >= total_rows(sec)) continue;
+        const compose_chord& c = harmony[at[here]];
+        auto in_chord = [&](int note) {
+            for (int t : c.tones)
+                if (t >= 0 && ((note - c.root - t) % 12 + 12) % 12 == 0) return true;
+            return false;
+        };
+        int below = n.note - gap;
+        while (!in_chord(below))
+            --below;
+        while (below < 0) // under C-1: an octave up (and never read as a rest)
+            below += 12;
+        n.note = below;
+    }
+    write_notes(sec, v, notes, 0);
 }
 
 std::vector<compose_chord> compose_parse_chords(const std::string& text) {
@@ -144,29 +239,24 @@ std::vector<compose_chord> compose_parse_chords(const std::string& text) {
         const size_t slash = name.find('/', i);
         const std::string q =
             name.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
-        compose_chord c{root, root, 0x47, 4, std::atoi(tok.c_str() + colon + 1)};
-        if (q == "m") {
-            c.arp = 0x37;
-            c.third = 3;
-        } else if (q == "7")
-            c.arp = 0x4A;
-        else if (q == "m7") {
-            c.arp = 0x3A;
-            c.third = 3;
-        } else if (q == "M7")
-            c.arp = 0x4B;
-        else if (q == "sus") {
-            c.arp = 0x57;
-            c.third = 5;
-        } else if (q == "dim") {
-            c.arp = 0x36;
-            c.third = 3;
-        } else if (q == "5")
-            c.arp = 0x7C;
-        else if (!q.empty()) {
+        struct quality {
+            const char* name;
+            std::array<int, 4> tones;
+        };
+        static constexpr quality QUALITIES[] = {
+            {"", {0, 4, 7, -1}},     {"m", {0, 3, 7, -1}},   {"7", {0, 4, 7, 10}},
+            {"m7", {0, 3, 7, 10}},   {"M7", {0, 4, 7, 11}},  {"6", {0, 4, 7, 9}},
+            {"add9", {0, 4, 7, 14}}, {"sus", {0, 5, 7, -1}}, {"sus2", {0, 2, 7, -1}},
+            {"dim", {0, 3, 6, -1}},  {"5", {0, -1, 7, -1}},
+        };
+        const quality* found = nullptr;
+        for (const auto& qq : QUALITIES)
+            if (q == qq.name) found = &qq;
+        if (!found) {
             std::fprintf(stderr, "datagen: bad chord '%s'\n", tok.c_str());
             return {};
         }
+        compose_chord c{root, root, found->tones, std::atoi(tok.c_str() + colon + 1)};
         if (slash != std::string::npos) {
             size_t j = slash + 1;
             c.bass = pitch(j);
@@ -184,14 +274,6 @@ std::vector<compose_chord> compose_parse_chords(const std::string& text) {
     return out;
 }
 
-int compose_notes_rows(const std::string& text) {
-    const auto notes = compose_parse_notes(text);
-    int rows = 0;
-    for (const auto& n : notes)
-        rows += n.len;
-    return notes.empty() && !text.empty() ? -1 : rows;
-}
-
 int compose_chords_rows(const std::string& text) {
     const auto chords = compose_parse_chords(text);
     int rows = 0;
@@ -200,20 +282,19 @@ int compose_chords_rows(const std::string& text) {
     return chords.empty() ? -1 : rows;
 }
 
-void compose_bass(compose_section& sec, int channel, int sample, const std::string& text,
-                  compose_bass_style style, int volume) {
+void compose_bass(compose_section& sec, int sample, const std::string& text,
+                  compose_bass_style style) {
     const auto chords = compose_parse_chords(text);
     if (chords.empty()) return;
-    const int total = static_cast<int>(sec.rows.size());
-    const int fx = volume >= 0 ? MOD_FX_VOLUME : 0, fp = volume >= 0 ? volume : 0;
+    const int total = total_rows(sec);
     int row = 0;
     for (size_t ci = 0; row < total; ci = (ci + 1) % chords.size()) {
         const compose_chord& c = chords[ci];
         const compose_chord& next = chords[(ci + 1) % chords.size()];
         const int root = c.bass, fifth = c.root + 7 + (c.root + 7 < root ? 12 : 0);
+        const int third = c.root + (c.tones[1] >= 0 ? c.tones[1] : 7);
         auto hit = [&](int r, int note) {
-            if (r < total && r - row < c.len)
-                set_cell(sec.rows[r][channel], clamp_note(note), sample, fx, fp);
+            if (r < total && r - row < c.len) put_note(sec, r, CH_BASS, note, sample);
         };
         switch (style) {
         case BASS_NONE:
@@ -233,10 +314,7 @@ void compose_bass(compose_section& sec, int channel, int sample, const std::stri
         case BASS_WALK:
             for (int r = 0; r < c.len; r += 4) {
                 const int step = (r / 4) % 4;
-                int note = step == 0   ? root
-                           : step == 1 ? c.root + c.third
-                           : step == 2 ? fifth
-                                       : root + 12;
+                int note = step == 0 ? root : step == 1 ? third : step == 2 ? fifth : root + 12;
                 if (r + 4 >= c.len) { // lead into the next chord from a semitone below
                     int target = next.bass;
                     while (target <= root)
@@ -254,181 +332,251 @@ void compose_bass(compose_section& sec, int channel, int sample, const std::stri
                     hit(row + r, in_bar == 14 ? root + 12 : root);
             }
             break;
+        case BASS_PULSE:
+            for (int r = 0; r < c.len; r += 16) {
+                hit(row + r, root);
+                hit(row + r + 6, root);
+                hit(row + r + 8, fifth);
+            }
+            break;
         }
         row += c.len;
     }
 }
 
-void compose_comp(compose_section& sec, int channel, int sample, const std::string& text,
-                  compose_comp_style style) {
+std::vector<compose_voicing> compose_voice_chords(const std::vector<compose_chord>& chords,
+                                                  int center) {
+    std::vector<compose_voicing> out;
+    compose_voicing prev{center - 2, center + 2};
+    bool first = true;
+    for (const auto& c : chords) {
+        // Tones by how well they name the chord: third, seventh (or sixth, ninth), fifth, root;
+        // the bass note's pitch is left to the bass.
+        int pcs[2], found = 0;
+        for (int idx : {1, 3, 2, 0}) {
+            if (c.tones[idx] < 0 || found == 2) continue;
+            const int pc = (c.root + c.tones[idx]) % 12;
+            if (pc == c.bass || (found == 1 && pcs[0] == pc)) continue;
+            pcs[found++] = pc;
+        }
+        if (found < 2) pcs[found++] = c.bass; // a bare fifth over its own root
+        int best = -1;
+        compose_voicing pick = prev;
+        for (int a = std::max(0, center - 10); a <= std::min(MOD_NOTES - 1, center + 10); ++a)
+            for (int b = a + 2; b <= std::min(MOD_NOTES - 1, a + 12); ++b) {
+                const bool fits = (a % 12 == pcs[0] && b % 12 == pcs[1]) ||
+                                  (a % 12 == pcs[1] && b % 12 == pcs[0]);
+                if (!fits) continue;
+                const int drift = std::abs(a + b - 2 * center);
+                const int cost =
+                    first ? drift : 2 * (std::abs(a - prev.lo) + std::abs(b - prev.hi)) + drift / 2;
+                if (best < 0 || cost < best) {
+                    best = cost;
+                    pick = {a, b};
+                }
+            }
+        out.push_back(pick);
+        prev = pick;
+        first = false;
+    }
+    return out;
+}
+
+void compose_chords(compose_section& sec, int sample, const std::string& text,
+                    const std::string& rhythm, int center) {
     const auto chords = compose_parse_chords(text);
     if (chords.empty()) return;
-    const int total = static_cast<int>(sec.rows.size());
-    int row = 0;
-    for (size_t ci = 0; row < total; ci = (ci + 1) % chords.size()) {
-        const compose_chord& c = chords[ci];
-        const int note = c.root < 7 ? c.root + 12 : c.root; // roots from G-1 to F#-2
-        auto in_chord = [&](int r) { return r < total && r - row < c.len; };
-        auto strike = [&](int r, int hold) {
-            if (!in_chord(r)) return;
-            set_cell(sec.rows[r][channel], note, sample, MOD_FX_ARPEGGIO, c.arp);
-            for (int k = 1; k < hold && in_chord(r + k); ++k)
-                set_cell(sec.rows[r + k][channel], MOD_NOTE_NONE, 0, MOD_FX_ARPEGGIO, c.arp);
-            if (hold > 0 && in_chord(r + hold) && sec.rows[r + hold][channel].note == MOD_NOTE_NONE)
-                set_cell(sec.rows[r + hold][channel], MOD_NOTE_NONE, 0, MOD_FX_VOLUME, 0);
-        };
-        switch (style) {
-        case COMP_NONE:
-            break;
-        case COMP_HOLD:
-            strike(row, c.len);
-            break;
-        case COMP_OFFBEAT:
-            for (int r = 2; r < c.len; r += 4)
-                strike(row + r, 2);
-            break;
-        case COMP_BEATS:
-            for (int r = 0; r < c.len; r += 4)
-                strike(row + r, 4);
-            break;
-        case COMP_SYNC:
-            for (int r = 0; r < c.len; ++r) {
-                const int b = r % 16;
-                if (b == 0 || b == 6 || b == 10) strike(row + r, b == 10 ? 6 : 4);
-            }
-            break;
-        case COMP_BROKEN: {
-            const int t = c.third + 12;
-            const int steps[8] = {0, 7, 12, t, 19, t, 12, 7};
-            for (int r = 0; r < c.len; r += 2)
-                if (in_chord(row + r))
-                    set_cell(sec.rows[row + r][channel], clamp_note(c.root + steps[(r / 2) % 8]),
-                             sample, 0, 0);
-            break;
-        }
-        }
-        row += c.len;
-    }
-}
-
-void compose_drums(compose_section& sec, int channel, const compose_kit& kit,
-                   const std::string& groove, const std::string& fill, int fill_every) {
-    std::vector<std::string> bars, fill_bars;
-    std::istringstream in(groove), fin(fill);
-    for (std::string b; in >> b;)
-        bars.push_back(b);
-    for (std::string b; fin >> b;)
-        fill_bars.push_back(b);
-    if (bars.empty()) return;
-    const int total_bars = static_cast<int>(sec.rows.size()) / COMPOSE_BAR;
-    for (int bar = 0; bar < total_bars; ++bar) {
-        const bool is_fill =
-            !fill_bars.empty() && fill_every > 0 && bar % fill_every == fill_every - 1;
-        const std::string& b =
-            is_fill ? fill_bars[(bar / fill_every) % fill_bars.size()] : bars[bar % bars.size()];
-        for (int r = 0; r < COMPOSE_BAR && r < static_cast<int>(b.size()); ++r) {
-            mod_cell& c = sec.rows[bar * COMPOSE_BAR + r][channel];
-            switch (b[r]) {
-            case 'k':
-                set_cell(c, kit.kick_note, kit.kick, 0, 0);
-                break;
-            case 's':
-                set_cell(c, kit.snare_note, kit.snare, 0, 0);
-                break;
-            case 'g':
-                set_cell(c, kit.snare_note, kit.snare, MOD_FX_VOLUME, 18);
-                break;
-            case 'h':
-                set_cell(c, kit.hat_note, kit.hat, MOD_FX_VOLUME, kit.hat_volume);
-                break;
-            case 'H':
-                set_cell(c, kit.hat_note, kit.hat, MOD_FX_VOLUME, kit.hat_volume + 14);
-                break;
-            case 'o':
-                set_cell(c, kit.open_note, kit.open, MOD_FX_VOLUME, kit.hat_volume + 6);
-                break;
-            case 't':
-                set_cell(c, clamp_note(kit.kick_note + 9), kit.kick, MOD_FX_VOLUME, 44);
-                break;
-            case 'm':
-                set_cell(c, clamp_note(kit.kick_note + 4), kit.kick, MOD_FX_VOLUME, 48);
-                break;
-            case 'c':
-                set_cell(c, clamp_note(kit.open_note - 7), kit.open, 0, 0);
-                break;
-            default:
-                break;
-            }
+    const auto voicing = compose_voice_chords(chords, center);
+    const auto bars = split_bars(rhythm.c_str());
+    const int total = total_rows(sec);
+    const auto at = chord_at_rows(chords, total);
+    bool sounding = false;
+    compose_voicing now{-1, -1};
+    for (int r = 0; r < total; ++r) {
+        const char ch = bar_char(bars, r);
+        const compose_voicing& v = voicing[at[r]];
+        const bool change = r == 0 || at[r] != at[r - 1];
+        if (ch == 'x' || (ch == '-' && (!sounding || change))) {
+            if (ch == 'x' || !sounding || v.lo != now.lo)
+                put_note(sec, r, CH_CHORD_LO, v.lo, sample);
+            if (ch == 'x' || !sounding || v.hi != now.hi)
+                put_note(sec, r, CH_CHORD_HI, v.hi, sample);
+            now = v;
+            sounding = true;
+        } else if (ch == '.' && sounding) {
+            put_silence(sec, r, CH_CHORD_LO);
+            put_silence(sec, r, CH_CHORD_HI);
+            sounding = false;
         }
     }
 }
 
-void compose_pan(mod_song& song, const std::array<int, MOD_CHANNELS>& pans) {
-    if (song.orders.empty()) return;
-    mod_pattern& pat = song.patterns[song.orders[0]];
-    for (int ch = 0; ch < MOD_CHANNELS; ++ch)
-        for (auto& row : pat)
-            if (effect_free(row[ch])) {
-                row[ch].effect = MOD_FX_PANNING;
-                row[ch].param = pans[ch];
-                break;
-            }
+void compose_broken(compose_section& sec, int sample, const std::string& text,
+                    const std::string& figure, int center) {
+    const auto chords = compose_parse_chords(text);
+    if (chords.empty()) return;
+    const auto voicing = compose_voice_chords(chords, center);
+    const auto bars = split_bars(figure.c_str());
+    const int total = total_rows(sec);
+    const auto at = chord_at_rows(chords, total);
+    int strikes = 0;
+    for (int r = 0; r < total; ++r) {
+        const char ch = bar_char(bars, r);
+        if (ch < '0' || ch > '4') continue;
+        const compose_voicing& v = voicing[at[r]];
+        int root = chords[at[r]].root;
+        while (root + 12 < v.lo)
+            root += 12;
+        const int notes[5] = {root, v.lo, v.hi, root + 12, v.lo + 12};
+        put_note(sec, r, strikes++ % 2 ? CH_CHORD_HI : CH_CHORD_LO, notes[ch - '0'], sample);
+    }
 }
 
-int compose_swing(mod_song& song, int slow, int fast) {
-    int missed = 0;
-    for (auto& pat : song.patterns)
-        for (int r = 0; r < MOD_ROWS; ++r) {
-            const int speed = r % 4 < 2 ? slow : fast;
-            mod_cell* slot = nullptr;
-            for (auto& c : pat[r])
-                if (c.effect == MOD_FX_SPEED && c.param < 32) slot = &c;
-            for (int ch : {1, 3, 2, 0})
-                if (!slot && effect_free(pat[r][ch])) slot = &pat[r][ch];
-            if (!slot) {
-                ++missed;
-                continue;
-            }
-            slot->effect = MOD_FX_SPEED;
-            slot->param = speed;
+void compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
+                   const compose_groove& fill, int fill_every, bool crash) {
+    const auto kick = split_bars(groove.kick), snare = split_bars(groove.snare),
+               hat = split_bars(groove.hat);
+    const auto fkick = split_bars(fill.kick), fsnare = split_bars(fill.snare),
+               fhat = split_bars(fill.hat);
+    const bool has_fill = !fkick.empty() || !fsnare.empty() || !fhat.empty();
+    const int total = total_rows(sec);
+    for (int r = 0; r < total; ++r) {
+        const int bar = r / COMPOSE_BAR;
+        const bool in_fill = has_fill && fill_every > 0 && bar % fill_every == fill_every - 1;
+        const int fr = r % COMPOSE_BAR; // a fill is one bar
+        const char k = in_fill ? bar_char(fkick, fr) : bar_char(kick, r);
+        const char s = in_fill ? bar_char(fsnare, fr) : bar_char(snare, r);
+        const char h = crash && r == 0 ? 'c' : in_fill ? bar_char(fhat, fr) : bar_char(hat, r);
+        if (k == 'k') put_note(sec, r, CH_KICK, kit.kick_note, kit.kick);
+        switch (s) {
+        case 's':
+            put_note(sec, r, CH_SNARE, kit.snare_note, kit.snare);
+            break;
+        case 'g':
+            put_note(sec, r, CH_SNARE, kit.snare_note, kit.snare);
+            put_effect(sec, r, CH_SNARE, MOD_FX_VOLUME, kit.ghost_volume);
+            break;
+        case 't':
+            put_note(sec, r, CH_SNARE, kit.tom_note, kit.tom);
+            break;
+        case 'm':
+            put_note(sec, r, CH_SNARE, kit.tom_note - 5, kit.tom);
+            break;
+        default:
+            break;
         }
-    return missed;
+        switch (h) {
+        case 'h':
+            put_note(sec, r, CH_HAT, kit.hat_note, kit.hat);
+            break;
+        case 'H':
+            put_note(sec, r, CH_HAT, kit.hat_note, kit.hat);
+            put_effect(sec, r, CH_HAT, MOD_FX_VOLUME, kit.loud_hat);
+            break;
+        case 'o':
+            put_note(sec, r, CH_HAT, kit.hat_note, kit.open);
+            break;
+        case 'c':
+            put_note(sec, r, CH_HAT, kit.hat_note, kit.crash);
+            break;
+        default:
+            break;
+        }
+    }
 }
+
+namespace {
+
+// Fills the control slots of a section's rows and, for a swung song, the speed of each half
+// beat. False (with a message) when a slot is taken.
+bool write_controls(compose_section& sec, const compose_control& ctl, const std::string& title) {
+    for (int r = 0; r < total_rows(sec); ++r) {
+        mod_row& row = sec.rows[r];
+        for (int ch = 0; ch < MOD_CHANNELS; ++ch) {
+            if (!compose_control_slot(r, ch)) continue;
+            mod_cell& c = row[ch];
+            if (c.effect != 0 || c.param != 0) {
+                std::fprintf(stderr, "datagen: '%s': control slot of channel %d taken\n",
+                             title.c_str(), ch);
+                return false;
+            }
+            const bool on_row0 = r % MOD_ROWS == 0;
+            c.effect =
+                on_row0 && (ch == CH_LEAD || ch == CH_COUNTER) ? MOD_FX_SPEED : MOD_FX_PANNING;
+            c.param = !on_row0 || (ch != CH_LEAD && ch != CH_COUNTER) ? ctl.pans[ch]
+                      : ch == CH_LEAD                                 ? ctl.speed
+                                                                      : ctl.bpm;
+        }
+        if (ctl.swing_speed == 0 || r % 2 != 0 || r % MOD_ROWS == 0) continue;
+        mod_cell* slot = nullptr;
+        for (int ch :
+             {CH_HAT, CH_SNARE, CH_KICK, CH_BASS, CH_CHORD_LO, CH_CHORD_HI, CH_COUNTER, CH_LEAD})
+            if (!slot && !compose_control_slot(r, ch) && row[ch].effect == 0 && row[ch].param == 0)
+                slot = &row[ch];
+        if (!slot) {
+            std::fprintf(stderr, "datagen: '%s': no slot for the swing at row %d\n", title.c_str(),
+                         r);
+            return false;
+        }
+        slot->effect = MOD_FX_SPEED;
+        slot->param = r % 4 == 0 ? ctl.speed : ctl.swing_speed;
+    }
+    return true;
+}
+
+} // namespace
 
 bool compose_build(mod_song& song, const std::vector<compose_section>& sections,
-                   const std::vector<int>& plan, int speed, int bpm) {
-    std::vector<int> first_pattern;
+                   const std::vector<int>& plan, int restart, const compose_control& control) {
+    const std::string& title = song.title;
+    if (std::none_of(control.pans.begin(), control.pans.end(), [](int p) { return p > 0x80; })) {
+        std::fprintf(stderr, "datagen: '%s': no pan right of the middle\n", title.c_str());
+        return false;
+    }
     song.patterns.clear();
-    for (const auto& s : sections) {
-        first_pattern.push_back(static_cast<int>(song.patterns.size()));
+    std::vector<std::vector<int>> section_patterns;
+    for (compose_section s : sections) {
+        if (!write_controls(s, control, title)) return false;
+        std::vector<int> indices;
         for (size_t p = 0; p * MOD_ROWS < s.rows.size(); ++p) {
             mod_pattern pat;
-            for (int r = 0; r < MOD_ROWS; ++r)
-                pat[r] = s.rows[p * MOD_ROWS + r];
-            song.patterns.push_back(pat);
+            std::copy_n(s.rows.begin() + static_cast<std::ptrdiff_t>(p * MOD_ROWS), MOD_ROWS,
+                        pat.begin());
+            const auto same = std::find(song.patterns.begin(), song.patterns.end(), pat);
+            indices.push_back(static_cast<int>(same - song.patterns.begin()));
+            if (same == song.patterns.end()) song.patterns.push_back(pat);
         }
+        section_patterns.push_back(indices);
     }
     song.orders.clear();
-    for (int si : plan) {
-        if (si < 0 || si >= static_cast<int>(sections.size())) return false;
-        const int n = static_cast<int>(sections[si].rows.size()) / MOD_ROWS;
-        for (int p = 0; p < n; ++p)
-            song.orders.push_back(first_pattern[si] + p);
+    song.restart = -1;
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (plan[i] < 0 || plan[i] >= static_cast<int>(sections.size())) return false;
+        if (static_cast<int>(i) == restart) song.restart = static_cast<int>(song.orders.size());
+        for (int p : section_patterns[plan[i]])
+            song.orders.push_back(p);
     }
-    if (song.orders.empty()) return false;
-    // Speed and tempo on the first row played, in effect slots that are free (else the drums').
-    mod_row& first = song.patterns[song.orders[0]][0];
-    int fallback = 3;
-    for (const int param : {speed, bpm}) {
-        int ch = -1;
-        for (int c : {3, 1, 2, 0})
-            if (ch < 0 && effect_free(first[c])) ch = c;
-        if (ch < 0) ch = fallback--;
-        first[ch].effect = MOD_FX_SPEED;
-        first[ch].param = param;
+    if (song.orders.empty() || song.restart < 0) return false;
+    for (size_t i = 0; i < song.orders.size(); ++i) {
+        const int next =
+            i + 1 < song.orders.size() ? song.orders[i + 1] : song.orders[song.restart];
+        if (song.orders[i] == next) {
+            std::fprintf(stderr, "datagen: '%s': pattern %d plays twice in a row at order %zu\n",
+                         title.c_str(), next, i);
+            return false;
+        }
+    }
+    const mod_row& first = song.patterns[song.orders[0]][0];
+    auto sounds = [](const mod_cell& c) {
+        return c.note != MOD_NOTE_NONE && c.sample != COMPOSE_SILENCE;
+    };
+    if (sounds(first[CH_LEAD]) || sounds(first[CH_COUNTER])) {
+        std::fprintf(stderr, "datagen: '%s': a melody starts before its pan is set\n",
+                     title.c_str());
+        return false;
     }
     if (song.orders.size() > MOD_MAX_ORDERS || song.patterns.size() > MOD_MAX_PATTERNS) {
-        std::fprintf(stderr, "datagen: song '%s' too long for the format\n", song.title.c_str());
+        std::fprintf(stderr, "datagen: song '%s' too long for the format\n", title.c_str());
         return false;
     }
     return true;

@@ -46,6 +46,7 @@ std::vector<uint8_t> mod_encode(const mod_song& song) {
         return {};
     for (const auto& s : song.samples)
         if (!sample_fits(s)) return {};
+    if (song.restart < 0 || song.restart >= static_cast<int>(song.orders.size())) return {};
     for (int o : song.orders)
         if (o < 0 || o >= static_cast<int>(song.patterns.size())) return {};
 
@@ -67,11 +68,11 @@ std::vector<uint8_t> mod_encode(const mod_song& song) {
         }
     }
     out.push_back(static_cast<uint8_t>(song.orders.size()));
-    out.push_back(127);
+    out.push_back(static_cast<uint8_t>(song.restart));
     for (int i = 0; i < MOD_MAX_ORDERS; ++i)
         out.push_back(
             i < static_cast<int>(song.orders.size()) ? static_cast<uint8_t>(song.orders[i]) : 0);
-    for (char c : std::string("M.K."))
+    for (char c : std::string("8CHN"))
         out.push_back(static_cast<uint8_t>(c));
 
     for (const auto& pat : song.patterns)

@@ -1,11 +1,11 @@
-// Four-channel ProTracker modules ("M.K."): the in-memory song and its file encoding.
+// Eight-channel tracker modules ("8CHN"): the in-memory song and its file encoding.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr int MOD_CHANNELS = 4;
+constexpr int MOD_CHANNELS = 8;
 constexpr int MOD_ROWS = 64;
 constexpr int MOD_MAX_SAMPLES = 31;
 constexpr int MOD_MAX_ORDERS = 128;
@@ -32,6 +32,7 @@ struct mod_cell {
     int sample = 0;           // 1..31, 0 = keep the channel's sample
     int effect = 0;
     int param = 0;
+    bool operator==(const mod_cell&) const = default;
 };
 using mod_row = std::array<mod_cell, MOD_CHANNELS>;
 using mod_pattern = std::array<mod_row, MOD_ROWS>;
@@ -50,6 +51,7 @@ struct mod_song {
     std::vector<mod_sample> samples;
     std::vector<mod_pattern> patterns;
     std::vector<int> orders;
+    int restart = 0; // order the song goes back to when it loops
 };
 
 // Amiga period of a note at finetune 0; 0 for a note outside C-1 .. B-3.

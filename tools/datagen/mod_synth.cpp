@@ -186,3 +186,42 @@ mod_sample synth_hat(const char* name, int play_note, double decay_s, synth_rng&
     }
     return make_sample(name, std::move(v), 0.9, volume);
 }
+
+mod_sample synth_crash(const char* name, int play_note, double decay_s, synth_rng& rng,
+                       int volume) {
+    const double rate = mod_note_rate(play_note);
+    const double len = std::min(1.9, decay_s * 4.0);
+    const size_t n = static_cast<size_t>(len * rate);
+    static constexpr double PARTIALS[6] = {2637.0, 3175.0, 3962.0, 4735.0, 5518.0, 6892.0};
+    std::vector<double> v(n);
+    double prev = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        const double sec = static_cast<double>(i) / rate;
+        const double w = rng.noise();
+        const double hp = w - prev; // first difference: keeps the hiss, drops the rumble
+        prev = w;
+        double metal = 0.0;
+        for (double f : PARTIALS)
+            metal += std::sin(TWO_PI * f * sec) > 0.0 ? 1.0 : -1.0;
+        const double env = std::min(1.0, sec / 0.002) * std::exp(-sec / decay_s) *
+                           std::min(1.0, (len - sec) / 0.05);
+        v[i] = (hp + 0.08 * metal) * env;
+    }
+    return make_sample(name, std::move(v), 0.9, volume);
+}
+
+mod_sample synth_tom(const char* name, int play_note, synth_rng& rng, int volume) {
+    const double rate = mod_note_rate(play_note);
+    const double len = 0.4;
+    const size_t n = static_cast<size_t>(len * rate);
+    std::vector<double> v(n);
+    double phase = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        const double sec = static_cast<double>(i) / rate;
+        phase += (150.0 + 70.0 * std::exp(-sec / 0.05)) / rate;
+        const double body = std::sin(TWO_PI * phase) * std::exp(-sec / 0.14);
+        const double hit = rng.noise() * 0.4 * std::exp(-sec / 0.012);
+        v[i] = std::tanh(1.5 * (body + hit)) * std::min(1.0, (len - sec) / 0.03);
+    }
+    return make_sample(name, std::move(v), 0.95, volume);
+}

@@ -42,6 +42,10 @@ mod_sample synth_pluck(const char* name, double pitch_hz, synth_wave wave, doubl
 mod_sample synth_kick(const char* name, int play_note, int volume);
 mod_sample synth_snare(const char* name, int play_note, synth_rng& rng, int volume);
 mod_sample synth_hat(const char* name, int play_note, double decay_s, synth_rng& rng, int volume);
+// A crash cymbal: bright noise over a few inharmonic metallic partials, decaying over decay_s.
+mod_sample synth_crash(const char* name, int play_note, double decay_s, synth_rng& rng, int volume);
+// A tom: a sine falling in pitch with a short noise attack.
+mod_sample synth_tom(const char* name, int play_note, synth_rng& rng, int volume);
 
 // Scales floats to signed 8-bit with the loudest value at peak (0..1) of full scale.
 std::vector<int8_t> synth_to_8bit(const std::vector<double>& v, double peak);

@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -185,6 +186,108 @@ bool save_bmp(SDL_Surface* s, const std::string& path) {
         return false;
     }
     return true;
+}
+
+namespace {
+
+// Little- and big-endian fields of the file headers.
+void put_le(std::vector<Uint8>& out, Uint32 v, int bytes) {
+    for (int k = 0; k < bytes; ++k)
+        out.push_back(static_cast<Uint8>(v >> (8 * k)));
+}
+void put_be(std::vector<Uint8>& out, Uint32 v) {
+    for (int k = 3; k >= 0; --k)
+        out.push_back(static_cast<Uint8>(v >> (8 * k)));
+}
+
+bool write_file(const std::vector<Uint8>& data, const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        std::perror(path.c_str());
+        return false;
+    }
+    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (std::fclose(f) != 0 || !ok) {
+        std::fprintf(stderr, "datagen: writing %s failed\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// One PNG chunk: length, type, data, and the CRC of type and data.
+void png_chunk(std::vector<Uint8>& out, const char* type, const std::vector<Uint8>& data) {
+    put_be(out, static_cast<Uint32>(data.size()));
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    put_be(out, static_cast<Uint32>(
+                    crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+} // namespace
+
+bool save_bmp_rgba(const rgba_image& img, const std::string& path) {
+    constexpr Uint32 FILE_HEADER = 14, INFO_HEADER = 108; // the version 4 header has masks
+    const Uint32 image = static_cast<Uint32>(img.w * img.h * 4);
+    std::vector<Uint8> out;
+    out.push_back('B');
+    out.push_back('M');
+    put_le(out, FILE_HEADER + INFO_HEADER + image, 4);
+    put_le(out, 0, 4);
+    put_le(out, FILE_HEADER + INFO_HEADER, 4);
+    put_le(out, INFO_HEADER, 4);
+    put_le(out, static_cast<Uint32>(img.w), 4);
+    put_le(out, static_cast<Uint32>(img.h), 4); // positive: the bottom row comes first
+    put_le(out, 1, 2);
+    put_le(out, 32, 2);
+    put_le(out, 3, 4); // bit fields
+    put_le(out, image, 4);
+    put_le(out, 2835, 4); // 72 dpi
+    put_le(out, 2835, 4);
+    put_le(out, 0, 4);
+    put_le(out, 0, 4);
+    put_le(out, 0x00FF0000, 4);
+    put_le(out, 0x0000FF00, 4);
+    put_le(out, 0x000000FF, 4);
+    put_le(out, 0xFF000000, 4);
+    put_le(out, 0x73524742, 4);          // sRGB
+    out.resize(out.size() + 36 + 12, 0); // no end points, no gamma
+    for (int y = img.h - 1; y >= 0; --y)
+        for (int x = 0; x < img.w; ++x) {
+            const Uint8* p = &img.px[static_cast<size_t>(y * img.w + x) * 4];
+            out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+        }
+    return write_file(out, path);
+}
+
+bool save_png(const rgba_image& img, const std::string& path) {
+    // every row with filter type 0 (none) in front
+    const size_t row = static_cast<size_t>(img.w) * 4;
+    std::vector<Uint8> raw;
+    raw.reserve((row + 1) * static_cast<size_t>(img.h));
+    for (int y = 0; y < img.h; ++y) {
+        raw.push_back(0);
+        const auto first = img.px.begin() + static_cast<std::ptrdiff_t>(row * y);
+        raw.insert(raw.end(), first, first + static_cast<std::ptrdiff_t>(row));
+    }
+    uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<Uint8> packed(packed_size);
+    if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 9) !=
+        Z_OK) {
+        std::fprintf(stderr, "datagen: %s: compression failed\n", path.c_str());
+        return false;
+    }
+    packed.resize(packed_size);
+
+    std::vector<Uint8> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<Uint8> header;
+    put_be(header, static_cast<Uint32>(img.w));
+    put_be(header, static_cast<Uint32>(img.h));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter, no interlace
+    png_chunk(out, "IHDR", header);
+    png_chunk(out, "IDAT", packed);
+    png_chunk(out, "IEND", {});
+    return write_file(out, path);
 }
 
 namespace {

@@ -5,8 +5,9 @@
 #include <SDL_ttf.h>
 
 #include <string>
+#include <vector>
 
-#include "../../app/sdl_owner.h"
+#include "app/sdl_owner.h"
 
 struct rgb {
     Uint8 r, g, b;
@@ -64,6 +65,16 @@ surface_ptr downsample(SDL_Surface* big, int factor);
 
 // Writes the canvas as a 24-bit BMP; false (message on stderr) on failure.
 bool save_bmp(SDL_Surface* s, const std::string& path);
+// A picture with straight (not premultiplied) alpha: rows of r, g, b, a bytes, top row first.
+struct rgba_image {
+    int w = 0, h = 0;
+    std::vector<Uint8> px;
+};
+// Writes it as a 32-bit BMP whose header carries the alpha mask; false on failure.
+bool save_bmp_rgba(const rgba_image& img, const std::string& path);
+// Writes it as an 8-bit RGBA PNG; false (message on stderr) on failure.
+bool save_png(const rgba_image& img, const std::string& path);
+
 // Writes the canvas as a baseline JPEG without chroma subsampling; false on failure.
 bool save_jpeg(SDL_Surface* s, const std::string& path, int quality);
 

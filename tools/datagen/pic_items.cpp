@@ -1,4 +1,4 @@
-// Small pictures: block tiles, the window icon, the marker and the two device pictures.
+// Small pictures: block tiles, the marker and the two device pictures.
 #include <SDL_gfxPrimitives.h>
 
 #include <algorithm>
@@ -132,25 +132,10 @@ bool write_skins(const std::string& dir) {
     return true;
 }
 
-bool write_icon(const std::string& dir) {
-    // drawn at three times the size, then shrunk
-    surface_ptr big = new_canvas(96, 96);
-    if (!big) return false;
-    panel_style st = theme_panel();
-    st.radius = 16;
-    st.edge = 4;
-    st.glow = 0;
-    panel(big.get(), 0, 0, 96, 96, st);
-    constexpr std::array<std::pair<int, int>, 4> cells{{{1, 0}, {0, 1}, {1, 1}, {2, 1}}};
-    for (auto [cx, cy] : cells)
-        draw_tile(big.get(), 2, 0, 3 + 30 * cx, 18 + 30 * cy);
-    surface_ptr s = downsample(big.get(), 3);
-    return s && save_bmp(s.get(), dir + "/icone.bmp");
-}
-
 bool write_marker(const std::string& dir) {
-    constexpr int F = 4, N = PIC_MARKER_SIZE;
-    surface_ptr big = new_canvas(N * F, N * F);
+    constexpr int F = 4, W = LAYOUT_MARKER_W, H = LAYOUT_MARKER_H;
+    constexpr double TIP = LAYOUT_MARKER_TIP_Y;
+    surface_ptr big = new_canvas(W * F, H * F);
     if (!big) return false;
     auto poly = [&](std::array<double, 8> pts, rgb c) {
         Sint16 vx[4], vy[4];
@@ -160,25 +145,26 @@ bool write_marker(const std::string& dir) {
         }
         filledPolygonRGBA(big.get(), vx, vy, 4, c.r, c.g, c.b, 255);
     };
-    // a dark outline, then the arrow head in pure white as a mask for the shading
-    poly({1.5, 1.0, 35.5, 18.0, 1.5, 35.0, 9.0, 18.0}, {70, 36, 4});
-    poly({4.5, 5.0, 31.5, 18.0, 4.5, 31.0, 11.5, 18.0}, {255, 255, 255});
-    for (int y = 0; y < N * F; ++y)
-        for (int x = 0; x < N * F; ++x) {
+    // an arrow head pointing right with its tip on row TIP: a dark outline, then the head in
+    // pure white as a mask for the shading
+    poly({1.5, TIP - 10.2, W - 0.8, TIP, 1.5, TIP + 10.2, 8.5, TIP}, {70, 36, 4});
+    poly({3.8, TIP - 7, W - 5, TIP, 3.8, TIP + 7, 10.3, TIP}, {255, 255, 255});
+    for (int y = 0; y < H * F; ++y)
+        for (int x = 0; x < W * F; ++x) {
             const rgb p = get_px(big.get(), x, y);
             if (p.r != 255 || p.g != 255 || p.b != 255) continue;
-            const double t = static_cast<double>(y) / (N * F);
+            const double t = static_cast<double>(y) / (H * F);
             rgb c = mix(theme::GOLD_TOP, theme::GOLD_BOTTOM, t);
-            if (y >= 18 * F) c = darker(c, 0.22); // lower facet in shadow
-            const double u = static_cast<double>(x) / (N * F);
+            if (y >= TIP * F) c = darker(c, 0.22); // lower facet in shadow
+            const double u = static_cast<double>(x) / (W * F);
             c = mix(c, rgb{255, 255, 255}, 0.25 * (1 - u)); // light from the left
             put_px(big.get(), x, y, c);
         }
     surface_ptr s = downsample(big.get(), F);
     if (!s) return false;
     // black becomes the colour key; no drawn pixel may equal the key by chance
-    for (int y = 0; y < N; ++y)
-        for (int x = 0; x < N; ++x) {
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
             const rgb p = get_px(s.get(), x, y);
             if (p.r == 0 && p.g == 0 && p.b == 0)
                 put_px(s.get(), x, y, PIC_KEY);
@@ -190,60 +176,66 @@ bool write_marker(const std::string& dir) {
 
 namespace {
 
-// The small framed tile behind both device pictures, drawn at factor F.
-void device_tile(SDL_Surface* big, int F) {
+// Both device pictures: a small framed tile of this size, drawn at factor F.
+constexpr int DEV_W = LAYOUT_OPT_DEVICE_PIC_W, DEV_H = LAYOUT_OPT_DEVICE_PIC_H, DEV_F = 4;
+
+// Canvas position of a picture coordinate.
+Sint16 dev(double v) {
+    return static_cast<Sint16>(std::lround(v * DEV_F));
+}
+
+surface_ptr device_tile() {
+    surface_ptr big = new_canvas(DEV_W * DEV_F, DEV_H * DEV_F);
+    if (!big) return big;
     panel_style st = theme_panel();
-    st.radius = 6 * F;
-    st.edge = 2 * F;
+    st.radius = 5 * DEV_F;
+    st.edge = 2 * DEV_F;
     st.glow = 0;
     st.fill_top = {34, 46, 96};
     st.fill_bottom = {12, 16, 44};
-    panel(big, 0, 0, big->w, big->h, st);
+    panel(big.get(), 0, 0, big->w, big->h, st);
+    return big;
 }
 
 bool write_keyboard(const std::string& dir) {
-    constexpr int F = 4;
-    surface_ptr big = new_canvas(45 * F, 40 * F);
+    surface_ptr big = device_tile();
     if (!big) return false;
-    device_tile(big.get(), F);
     SDL_Surface* b = big.get();
     // cable
-    thickLineRGBA(b, 22 * F, 6 * F, 22 * F, 12 * F, 2 * F, 150, 160, 180, 255);
+    thickLineRGBA(b, dev(22.5), dev(2.5), dev(22.5), dev(5.5), dev(1.5), 150, 160, 180, 255);
     // body
-    roundedBoxRGBA(b, 4 * F, 12 * F, 41 * F, 33 * F, 3 * F, 40, 44, 56, 255);
-    roundedBoxRGBA(b, 5 * F, 13 * F, 40 * F, 32 * F, 3 * F, 206, 212, 226, 255);
+    roundedBoxRGBA(b, dev(4), dev(5), dev(41), dev(22), dev(2.5), 40, 44, 56, 255);
+    roundedBoxRGBA(b, dev(5), dev(6), dev(40), dev(21), dev(2.5), 206, 212, 226, 255);
     // three rows of keys and a space bar
     for (int row = 0; row < 3; ++row)
         for (int k = 0; k < 8 - (row == 2); ++k) {
-            const int kx = (7 + row * 2 + k * 4) * F, ky = (15 + row * 4) * F;
-            boxRGBA(b, kx, ky, kx + 3 * F - 2, ky + 3 * F - 2, 70, 78, 100, 255);
-            boxRGBA(b, kx, ky, kx + 3 * F - 2, ky + F / 2, 120, 130, 156, 255);
+            const double kx = 7 + row * 2 + k * 4, ky = 7.8 + row * 3.3;
+            boxRGBA(b, dev(kx), dev(ky), dev(kx + 2.7), dev(ky + 2.4), 70, 78, 100, 255);
+            boxRGBA(b, dev(kx), dev(ky), dev(kx + 2.7), dev(ky + 0.6), 120, 130, 156, 255);
         }
-    boxRGBA(b, 13 * F, 27 * F, 32 * F, 30 * F - 2, 70, 78, 100, 255);
-    surface_ptr s = downsample(b, F);
+    boxRGBA(b, dev(13), dev(17.7), dev(32), dev(19.6), 70, 78, 100, 255);
+    surface_ptr s = downsample(b, DEV_F);
     return s && save_jpeg(s.get(), dir + "/clavier.jpeg", 95);
 }
 
 bool write_joystick(const std::string& dir) {
-    constexpr int F = 4;
-    surface_ptr big = new_canvas(45 * F, 40 * F);
+    surface_ptr big = device_tile();
     if (!big) return false;
-    device_tile(big.get(), F);
     SDL_Surface* b = big.get();
     // base
-    filledEllipseRGBA(b, 22 * F, 31 * F, 16 * F, 6 * F, 30, 32, 40, 255);
-    filledEllipseRGBA(b, 22 * F, 30 * F, 15 * F, 5 * F, 90, 96, 112, 255);
-    filledEllipseRGBA(b, 22 * F, 29 * F, 12 * F, 3 * F, 130, 138, 156, 255);
+    filledEllipseRGBA(b, dev(22.5), dev(20), dev(15), dev(3.6), 30, 32, 40, 255);
+    filledEllipseRGBA(b, dev(22.5), dev(19.3), dev(14), dev(3), 90, 96, 112, 255);
+    filledEllipseRGBA(b, dev(22.5), dev(18.7), dev(11), dev(1.8), 130, 138, 156, 255);
     // stick
-    thickLineRGBA(b, 22 * F, 29 * F, 24 * F, 12 * F, 3 * F, 40, 42, 50, 255);
-    thickLineRGBA(b, 22 * F, 29 * F, 24 * F, 12 * F, F, 150, 156, 170, 255);
+    thickLineRGBA(b, dev(22.5), dev(18.5), dev(24.5), dev(8), dev(2.4), 40, 42, 50, 255);
+    thickLineRGBA(b, dev(22.5), dev(18.5), dev(24.5), dev(8), dev(0.9), 150, 156, 170, 255);
     // ball with a highlight
-    filledCircleRGBA(b, 24 * F, 10 * F, 6 * F, 150, 20, 24, 255);
-    filledCircleRGBA(b, 24 * F, 10 * F, 5 * F, 230, 44, 50, 255);
-    filledCircleRGBA(b, 22 * F, 8 * F, 2 * F, 255, 190, 190, 255);
+    filledCircleRGBA(b, dev(24.5), dev(7.2), dev(4.4), 150, 20, 24, 255);
+    filledCircleRGBA(b, dev(24.5), dev(7.2), dev(3.6), 230, 44, 50, 255);
+    filledCircleRGBA(b, dev(23), dev(5.8), dev(1.4), 255, 190, 190, 255);
     // fire button
-    filledEllipseRGBA(b, 11 * F, 28 * F, 3 * F, 2 * F, 240, 200, 40, 255);
-    surface_ptr s = downsample(b, F);
+    filledEllipseRGBA(b, dev(11.5), dev(18), dev(2.6), dev(1.4), 240, 200, 40, 255);
+    surface_ptr s = downsample(b, DEV_F);
     return s && save_jpeg(s.get(), dir + "/joystick.jpeg", 95);
 }
 

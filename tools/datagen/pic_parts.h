@@ -5,16 +5,16 @@
 
 #include <string>
 
+#include "app/layout.h"
 #include "pic_draw.h"
 
-// The marker is a square of this side; the menu keeps its column black.
-inline constexpr int PIC_MARKER_SIZE = 36;
 // The colour key of the marker picture.
 inline constexpr rgb PIC_KEY{125, 125, 125};
 
 // Draws tile `type` (0..6) of skin style `style` (0..2) with its top-left corner at (x, y).
 void draw_tile(SDL_Surface* s, int style, int type, int x, int y);
 
+// The window icon, pics/icone.bmp.
 bool write_icon(const std::string& dir);
 bool write_marker(const std::string& dir);
 bool write_skins(const std::string& dir);

@@ -10,15 +10,21 @@
 
 namespace {
 
-constexpr int PIC_W = 540, PIC_H = 600;
+constexpr int PIC_W = LAYOUT_SCREEN_W, PIC_H = LAYOUT_SCREEN_H;
 constexpr rgb PIC_MUTED_TOP{150, 166, 210};
 constexpr rgb PIC_MUTED_BOTTOM{110, 124, 170};
 
+// JPEG codes 8 by 8 blocks (no chroma subsampling here), each on its own: an area widened to
+// whole blocks stays exactly black.
 int align_down(int v) {
-    return v / 16 * 16;
+    return v / 8 * 8;
 }
 int align_up(int v) {
-    return (v + 15) / 16 * 16;
+    return (v + 7) / 8 * 8;
+}
+void black_blocks(SDL_Surface* s, int x, int y, int w, int h) {
+    black_box(s, align_down(x), align_down(y), align_up(x + w) - align_down(x),
+              align_up(y + h) - align_down(y));
 }
 
 // The common backdrop: a navy to black gradient with faint horizontal scan bands.
@@ -54,7 +60,9 @@ void ghost_pieces(SDL_Surface* s, const std::vector<std::array<int, 4>>& pieces)
     }
 }
 
-// A panel with a black body and a small gradient plate that carries a label.
+// A panel with a black body and a small gradient plate that carries a label. The body runs
+// from y + LABEL_PLATE to the panel's inner bottom edge.
+constexpr int LABEL_PLATE = 42;
 bool label_panel(SDL_Surface* s, TTF_Font* f, const char* label, int x, int y, int w, int h) {
     panel_style st = theme_panel();
     st.fill_top = st.fill_bottom = {0, 0, 0};
@@ -88,9 +96,9 @@ bool write_menu(const std::string& dir, const std::string& run_dir) {
                      {6, 420, 540, 0}});
 
     // the entries on a black board, labels right of the marker column, which stays black
-    static constexpr std::array<const char*, 4> ENTRIES{"Jouer", "Options", "Meilleurs scores",
-                                                        "Quitter"};
-    constexpr int LABEL_X = 160 + PIC_MARKER_SIZE + 14;
+    static constexpr std::array<const char*, LAYOUT_MENU_ENTRIES> ENTRIES{
+        "Jouer", "Options", "Meilleurs scores", "Quitter"};
+    constexpr int LABEL_X = LAYOUT_MENU_MARKER_X + LAYOUT_MARKER_W + 14;
     int right = 0;
     for (const char* e : ENTRIES)
         right = std::max(right, LABEL_X + text_width(entry.get(), e));
@@ -117,15 +125,19 @@ bool write_menu(const std::string& dir, const std::string& run_dir) {
     panel_style mp = theme_panel();
     mp.fill_top = mp.fill_bottom = {0, 0, 0};
     mp.sheen = 0;
-    panel(c, left, 262, right - left, 248, mp);
+    // each entry's label centred on the marker's tip beside it
+    constexpr int FIRST_TIP = LAYOUT_MENU_FIRST_Y + LAYOUT_MARKER_TIP_Y;
+    constexpr int LAST_TIP = FIRST_TIP + LAYOUT_MENU_STEP * (LAYOUT_MENU_ENTRIES - 1);
+    panel(c, left, FIRST_TIP - 38, right - left, LAST_TIP - FIRST_TIP + 76, mp);
     const int fh = TTF_FontHeight(entry.get());
-    for (int k = 0; k < 4; ++k) {
-        const int cy = 285 + 50 * k + PIC_MARKER_SIZE / 2;
+    for (int k = 0; k < LAYOUT_MENU_ENTRIES; ++k) {
+        const int cy = FIRST_TIP + LAYOUT_MENU_STEP * k;
         ok = draw_text(c, entry.get(), ENTRIES[static_cast<size_t>(k)], LABEL_X, cy - fh / 2,
                        theme::TEXT_TOP, theme::TEXT_BOTTOM, 2) &&
              ok;
     }
-    black_box(c, 160, 285, PIC_MARKER_SIZE, 150 + PIC_MARKER_SIZE);
+    black_box(c, LAYOUT_MENU_MARKER_X, LAYOUT_MENU_FIRST_Y, LAYOUT_MARKER_W,
+              LAST_TIP - FIRST_TIP + LAYOUT_MARKER_H);
 
     ok = draw_text_centred(c, small.get(),
                            "F1 : plein \xe9"
@@ -145,6 +157,7 @@ bool write_board(const std::string& dir, const std::string& run_dir) {
 
     // the well's right wall: a bright bar with a glow into the side panel
     constexpr int WALL = 304; // first pixel column past the last all-black block of the well
+    static_assert(WALL >= LAYOUT_WELL_W && WALL % 8 == 0);
     for (int x = WALL; x < WALL + 18; ++x) {
         const double a = x < WALL + 3 ? 1.0 : 0.5 * (1 - (x - WALL - 3) / 15.0);
         for (int y = 0; y < PIC_H; ++y) {
@@ -153,12 +166,21 @@ bool write_board(const std::string& dir, const std::string& run_dir) {
         }
     }
 
-    constexpr int PX = 340, PW = 196;
-    bool ok = label_panel(c, label.get(), "Suivant", PX, 24, PW, 146);
-    // each number panel: the label plate above the number's place
-    ok = label_panel(c, label.get(), "Niveau", PX, 230 - 52, PW, 110) && ok;
-    ok = label_panel(c, label.get(), "Lignes", PX, 352 - 52, PW, 110) && ok;
-    ok = label_panel(c, label.get(), "Score", PX, 472 - 52, PW, 110) && ok;
+    // One column of panels centred on the preview box; each panel's body is centred on what
+    // the program draws in it, with MARGIN around the preview box and the numbers.
+    constexpr int PW = 196, PX = LAYOUT_PREVIEW_X + LAYOUT_PREVIEW_W / 2 - PW / 2;
+    constexpr int MARGIN = 14, EDGE = 2;
+    static_assert(PX + 2 * EDGE + 8 <= LAYOUT_LEVEL_AT.x &&
+                  LAYOUT_LEVEL_AT.x + LAYOUT_NUMBER_W <= PX + PW - EDGE);
+    auto body_panel = [&](const char* text, int top, int height) {
+        const int y = top - MARGIN - LABEL_PLATE;
+        return label_panel(c, label.get(), text, PX, y, PW,
+                           LABEL_PLATE + MARGIN + height + MARGIN + EDGE);
+    };
+    bool ok = body_panel("Suivant", LAYOUT_PREVIEW_Y, LAYOUT_PREVIEW_H);
+    ok = body_panel("Niveau", LAYOUT_LEVEL_AT.y, LAYOUT_NUMBER_H) && ok;
+    ok = body_panel("Lignes", LAYOUT_LINES_AT.y, LAYOUT_NUMBER_H) && ok;
+    ok = body_panel("Score", LAYOUT_SCORE_AT.y, LAYOUT_NUMBER_H) && ok;
     ok = draw_text_centred(c, small.get(),
                            "\xc9"
                            "chap : abandonner",
@@ -170,20 +192,18 @@ bool write_board(const std::string& dir, const std::string& run_dir) {
                            PX + PW / 2, 564, PIC_MUTED_TOP, PIC_MUTED_BOTTOM) &&
          ok;
 
-    // Erased areas, widened to whole 16-pixel blocks so that JPEG keeps them exactly black.
-    black_box(c, 0, 0, align_up(300), PIC_H);
-    black_box(c, align_down(365), align_down(90), align_up(365 + 120) - align_down(365),
-              align_up(90 + 60) - align_down(90));
-    for (int y : {230, 352, 472})
-        black_box(c, align_down(370 - 12), align_down(y), align_up(370 + 150) - align_down(358),
-                  align_up(y + 40) - align_down(y));
+    // the areas the program erases with black
+    black_blocks(c, 0, 0, LAYOUT_WELL_W, PIC_H);
+    black_blocks(c, LAYOUT_PREVIEW_X, LAYOUT_PREVIEW_Y, LAYOUT_PREVIEW_W, LAYOUT_PREVIEW_H);
+    for (const layout_at& n : {LAYOUT_LEVEL_AT, LAYOUT_LINES_AT, LAYOUT_SCORE_AT})
+        black_blocks(c, n.x, n.y, LAYOUT_NUMBER_W, LAYOUT_NUMBER_H);
     return ok && save_jpeg(c, dir + "/board.jpg", 95);
 }
 
 bool write_options(const std::string& dir, const std::string& run_dir) {
     surface_ptr s = new_canvas(PIC_W, PIC_H);
     font_ptr title = open_font(run_dir, 56, TTF_STYLE_BOLD);
-    font_ptr label = open_font(run_dir, 22, TTF_STYLE_BOLD);
+    font_ptr label = open_font(run_dir, 20, TTF_STYLE_BOLD);
     font_ptr button = open_font(run_dir, 24, TTF_STYLE_BOLD);
     font_ptr small = open_font(run_dir, 16);
     if (!s || !title || !label || !button || !small) return false;
@@ -205,8 +225,12 @@ bool write_options(const std::string& dir, const std::string& run_dir) {
                            PIC_W / 2, 156, PIC_MUTED_TOP, PIC_MUTED_BOTTOM) &&
          ok;
 
-    // the four settings: a label cell on the left, a dark value area on the right
-    constexpr int RX = 44, RY = 196, RW = 492, RH = 202, SPLIT = 146;
+    // the four settings: a label cell on the left, a dark value area on the right, one row
+    // per setting between the row edges
+    const auto& edges = LAYOUT_OPT_ROW_EDGES;
+    constexpr int RX = LAYOUT_OPT_PANEL_LEFT, SPLIT = LAYOUT_OPT_LABEL_RIGHT;
+    constexpr int RY = LAYOUT_OPT_ROW_EDGES.front();
+    constexpr int RW = LAYOUT_OPT_PANEL_RIGHT - RX, RH = LAYOUT_OPT_ROW_EDGES.back() - RY;
     panel_style rp = theme_panel();
     rp.fill_top = {8, 11, 28};
     rp.fill_bottom = {4, 5, 16};
@@ -214,44 +238,47 @@ bool write_options(const std::string& dir, const std::string& run_dir) {
     panel(c, RX, RY, RW, RH, rp);
     static constexpr std::array<const char*, 4> LABELS{"Appareil", "Touches", "Blocs", "Musique"};
     const int lh = TTF_FontHeight(label.get());
-    for (int k = 0; k < 4; ++k) {
-        const int top = k == 0 ? RY + 2 : 197 + 50 * k + 1;
-        const int bottom = k == 3 ? RY + RH - 2 : 197 + 50 * (k + 1);
+    for (size_t k = 0; k < LABELS.size(); ++k) {
+        const int top = k == 0 ? RY + rp.edge : edges[k] + 1;
+        const int bottom = k + 1 == LABELS.size() ? RY + RH - rp.edge : edges[k + 1];
         for (int y = top; y < bottom; ++y) {
             const rgb g = mix(theme::PANEL_TOP, theme::PANEL_BOTTOM,
                               static_cast<double>(y - top) / (bottom - top));
-            for (int x = RX + 2; x < SPLIT; ++x) {
+            for (int x = RX + rp.edge; x < SPLIT; ++x) {
                 const double d = rounded_dist(x + 0.5, y + 0.5, RX, RY, RW, RH, rp.radius);
                 blend_px(c, x, y, g, std::clamp(-d - rp.edge, 0.0, 1.0));
             }
         }
         if (k > 0)
-            for (int x = RX + 2; x < RX + RW - 2; ++x)
-                put_px(c, x, 197 + 50 * k, mix(theme::EDGE_BOTTOM, {0, 0, 0}, 0.3));
-        ok = draw_text_centred(c, label.get(), LABELS[static_cast<size_t>(k)], (RX + SPLIT) / 2,
-                               205 + 50 * k + PIC_MARKER_SIZE / 2 - lh / 2, theme::GOLD_TOP,
+            for (int x = RX + rp.edge; x < RX + RW - rp.edge; ++x)
+                put_px(c, x, edges[k], mix(theme::EDGE_BOTTOM, {0, 0, 0}, 0.3));
+        ok = draw_text_centred(c, label.get(), LABELS[k], (RX + SPLIT) / 2,
+                               (edges[k] + edges[k + 1]) / 2 - lh / 2, theme::GOLD_TOP,
                                theme::GOLD_BOTTOM, 2) &&
              ok;
     }
-    for (int y = RY + 2; y < RY + RH - 2; ++y)
+    for (int y = RY + rp.edge; y < RY + RH - rp.edge; ++y)
         put_px(c, SPLIT, y, theme::EDGE_BOTTOM);
-    ok = draw_text(c, small.get(), "tourner \xe0 droite et \xe0 gauche", 330, 272, PIC_MUTED_TOP,
+    // a hint at the right end of the controls' row, on its middle
+    const char* hint = "tourner \xe0 droite et \xe0 gauche";
+    ok = draw_text(c, small.get(), hint, RX + RW - 12 - text_width(small.get(), hint),
+                   (edges[1] + edges[2]) / 2 - TTF_FontHeight(small.get()) / 2, PIC_MUTED_TOP,
                    PIC_MUTED_BOTTOM) &&
          ok;
 
-    // the two ways out
+    // the two ways out, each centred on the cursor's tip beside it
     panel_style bp = theme_panel();
     bp.radius = 10;
     bp.glow = 4;
-    panel(c, 190, 453, 120, 40, bp);
-    ok = draw_text_centred(c, button.get(), "Annuler", 250, 473 - TTF_FontHeight(button.get()) / 2,
-                           theme::TEXT_TOP, theme::TEXT_BOTTOM, 2) &&
-         ok;
-    panel(c, 130, 503, 230, 40, bp);
-    ok = draw_text_centred(c, button.get(), "Valider et quitter", 245,
-                           523 - TTF_FontHeight(button.get()) / 2, theme::TEXT_TOP,
-                           theme::TEXT_BOTTOM, 2) &&
-         ok;
+    const int bh = TTF_FontHeight(button.get());
+    auto way_out = [&](const layout_at& cursor, int w, const char* text) {
+        const int x = cursor.x + LAYOUT_MARKER_W + 8, mid = cursor.y + LAYOUT_MARKER_TIP_Y;
+        panel(c, x, mid - 20, w, 40, bp);
+        return draw_text_centred(c, button.get(), text, x + w / 2, mid - bh / 2, theme::TEXT_TOP,
+                                 theme::TEXT_BOTTOM, 2);
+    };
+    ok = way_out(LAYOUT_OPT_CURSOR_AT[4], 120, "Annuler") && ok;
+    ok = way_out(LAYOUT_OPT_CURSOR_AT[5], 230, "Valider et quitter") && ok;
     return ok && save_bmp(c, dir + "/options.bmp");
 }
 

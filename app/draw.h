@@ -1,0 +1,29 @@
+// The drawing every screen does: pictures at a place, black areas, the game's font and its
+// white solid texts.
+#pragma once
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include "app/layout.h"
+#include "app/sdl_owner.h"
+
+inline constexpr SDL_Color DRAW_WHITE{255, 255, 255, 0};
+inline constexpr const char* DRAW_FONT_PATH = "font/comic.ttf";
+
+// Draws the whole of pic with its top-left corner at (x, y), clipped to the screen; a null pic
+// draws nothing.
+void blit_at(SDL_Surface* pic, SDL_Surface* screen, int x, int y);
+inline void blit_at(SDL_Surface* pic, SDL_Surface* screen, layout_at at) {
+    blit_at(pic, screen, at.x, at.y);
+}
+// Fills r, clipped to the screen, with black.
+void fill_black(SDL_Surface* screen, SDL_Rect r);
+// Makes the marker picture's key colour, grey (125, 125, 125), transparent.
+void key_marker(SDL_Surface* marker);
+// The whole screen black.
+void clear_black(SDL_Surface* screen);
+// The game's font at size points, in its normal style; null (the library's error set) when it
+// cannot be opened.
+font_ptr open_game_font(int size);
+// text rendered solid in white; null when it cannot be (an empty text included).
+surface_ptr render_white(TTF_Font* font, const char* text);
