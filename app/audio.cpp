@@ -9,16 +9,22 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/media_check.h"
+
+struct openmpt_deleter {
+    void operator()(openmpt_module* mod) const { openmpt_module_destroy(mod); }
+};
+
 struct audio_song {
-    openmpt_module* mod = nullptr;
+    std::unique_ptr<openmpt_module, openmpt_deleter> mod;
     std::string title; // Latin-1, as the screens draw it
     bool looping = false;
     bool playing = false;
@@ -44,8 +50,8 @@ struct audio_state {
     bool own_subsystem = false; // we started SDL's audio subsystem, so we stop it
     int rate = 44100;
     int error = FMOD_ERR_NONE;
-    std::vector<audio_song*> songs;
-    std::vector<audio_sample*> samples;
+    std::vector<std::unique_ptr<audio_song>> songs;
+    std::vector<std::unique_ptr<audio_sample>> samples;
     std::array<audio_voice, AUDIO_VOICES> voices{};
 };
 
@@ -80,10 +86,10 @@ void mix_chunk(int16_t* out, int frames) {
     std::array<int16_t, AUDIO_CHUNK_FRAMES * 2> part;
     const int values = frames * 2;
 
-    for (audio_song* song : g_audio.songs) {
+    for (const auto& song : g_audio.songs) {
         if (!song->playing) continue;
         size_t got = openmpt_module_read_interleaved_stereo(
-            song->mod, g_audio.rate, static_cast<size_t>(frames), part.data());
+            song->mod.get(), g_audio.rate, static_cast<size_t>(frames), part.data());
         for (size_t i = 0; i < got * 2; ++i)
             acc[i] += part[i];
         // Fewer frames than asked only happen at the end of the song.
@@ -130,18 +136,19 @@ bool open_output() {
     return true;
 }
 
-// Reads a whole file; returns FMOD_ERR_NONE, FILE_NOTFOUND or FILE_BAD.
+// Reads a whole file of at most MEDIA_MAX_FILE_BYTES; returns FMOD_ERR_NONE, FILE_NOTFOUND,
+// FILE_BAD or MEMORY (too large).
 int read_file(const char* name, std::vector<unsigned char>& data) {
-    std::FILE* f = std::fopen(name, "rb");
-    if (!f)
-        return (errno == ENOENT || errno == ENOTDIR) ? FMOD_ERR_FILE_NOTFOUND : FMOD_ERR_FILE_BAD;
-    std::array<unsigned char, 65536> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
-        data.insert(data.end(), buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(n));
-    bool bad = std::ferror(f) != 0;
-    std::fclose(f);
-    return bad ? FMOD_ERR_FILE_BAD : FMOD_ERR_NONE;
+    switch (media_read_file(name, MEDIA_MAX_FILE_BYTES, data)) {
+    case MEDIA_READ_OK:
+        return FMOD_ERR_NONE;
+    case MEDIA_READ_MISSING:
+        return FMOD_ERR_FILE_NOTFOUND;
+    case MEDIA_READ_TOO_BIG:
+        return FMOD_ERR_MEMORY;
+    default:
+        return FMOD_ERR_FILE_BAD;
+    }
 }
 
 // The module library hands out UTF-8; the screens draw Latin-1. Other characters become '?'.
@@ -165,12 +172,17 @@ std::string utf8_to_latin1(const char* s) {
     return out;
 }
 
+// The owner of p in list, or the list's end when p is not one of ours.
+template <typename T> auto find_owner(std::vector<std::unique_ptr<T>>& list, const T* p) {
+    return std::find_if(list.begin(), list.end(), [p](const auto& o) { return o.get() == p; });
+}
+
 bool known_song(const audio_song* s) {
-    return std::find(g_audio.songs.begin(), g_audio.songs.end(), s) != g_audio.songs.end();
+    return find_owner(g_audio.songs, s) != g_audio.songs.end();
 }
 
 bool known_sample(const audio_sample* s) {
-    return std::find(g_audio.samples.begin(), g_audio.samples.end(), s) != g_audio.samples.end();
+    return find_owner(g_audio.samples, s) != g_audio.samples.end();
 }
 
 // Checks that the library is open and the song is one of ours; sets the error otherwise.
@@ -187,11 +199,6 @@ bool usable_song(const audio_song* s) {
     return true;
 }
 
-void destroy_song(audio_song* s) {
-    openmpt_module_destroy(s->mod);
-    delete s;
-}
-
 // Reads the file of a load call. Returns false, with the error code set, when the library is
 // not open, the name is null or the file cannot be read.
 bool read_for_load(const char* name, std::vector<unsigned char>& data) {
@@ -201,6 +208,13 @@ bool read_for_load(const char* name, std::vector<unsigned char>& data) {
     if (err == FMOD_ERR_NONE) return true;
     g_audio.error = err;
     return false;
+}
+
+// Fills out with the whole 16-bit values of bytes; a buffer too short for one leaves it empty
+// (and is never read: an empty vector has no storage to copy into).
+void copy_values(std::vector<int16_t>& out, const Uint8* bytes, size_t length) {
+    out.resize(length / sizeof(int16_t));
+    if (!out.empty()) std::memcpy(out.data(), bytes, out.size() * sizeof(int16_t));
 }
 
 } // namespace
@@ -244,10 +258,6 @@ signed char FSOUND_Init(int mixrate, int, unsigned int) {
 void FSOUND_Close() {
     if (!g_audio.open) return;
     SDL_CloseAudio(); // the callback has stopped for good once this returns
-    for (audio_song* s : g_audio.songs)
-        destroy_song(s);
-    for (audio_sample* s : g_audio.samples)
-        delete s;
     g_audio.songs.clear();
     g_audio.songs.shrink_to_fit();
     g_audio.samples.clear();
@@ -266,35 +276,34 @@ FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
     std::vector<unsigned char> data;
     if (!read_for_load(name, data)) return nullptr;
     int oerr = OPENMPT_ERROR_OK;
-    openmpt_module* mod =
-        openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent,
-                                           nullptr, nullptr, nullptr, &oerr, nullptr, nullptr);
-    if (!mod) {
+    auto song = std::make_unique<audio_song>();
+    song->mod.reset(openmpt_module_create_from_memory2(data.data(), data.size(),
+                                                       openmpt_log_func_silent, nullptr, nullptr,
+                                                       nullptr, &oerr, nullptr, nullptr));
+    if (!song->mod) {
         g_audio.error =
             oerr == OPENMPT_ERROR_OUT_OF_MEMORY ? FMOD_ERR_MEMORY : FMOD_ERR_FILE_FORMAT;
         return nullptr;
     }
-    openmpt_module_ctl_set_text(mod, "play.at_end", "stop");
-    openmpt_module_set_repeat_count(mod, 0);
-
-    auto* song = new audio_song;
-    song->mod = mod;
-    if (const char* title = openmpt_module_get_metadata(mod, "title")) {
+    openmpt_module_ctl_set_text(song->mod.get(), "play.at_end", "stop");
+    openmpt_module_set_repeat_count(song->mod.get(), 0);
+    if (const char* title = openmpt_module_get_metadata(song->mod.get(), "title")) {
         song->title = utf8_to_latin1(title);
         openmpt_free_string(title);
     }
+    audio_song* handle = song.get();
     SDL_LockAudio();
-    g_audio.songs.push_back(song);
+    g_audio.songs.push_back(std::move(song));
     SDL_UnlockAudio();
     g_audio.error = FMOD_ERR_NONE;
-    return song;
+    return handle;
 }
 
 signed char FMUSIC_SetLooping(FMUSIC_MODULE* mod, signed char looping) {
     if (!mod || !usable_song(mod)) return 0;
     SDL_LockAudio();
     mod->looping = looping != 0;
-    openmpt_module_set_repeat_count(mod->mod, mod->looping ? -1 : 0);
+    openmpt_module_set_repeat_count(mod->mod.get(), mod->looping ? -1 : 0);
     SDL_UnlockAudio();
     return 1;
 }
@@ -302,8 +311,8 @@ signed char FMUSIC_SetLooping(FMUSIC_MODULE* mod, signed char looping) {
 signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod) {
     if (!mod || !usable_song(mod)) return 0;
     SDL_LockAudio();
-    openmpt_module_set_repeat_count(mod->mod, mod->looping ? -1 : 0);
-    openmpt_module_set_position_seconds(mod->mod, 0.0);
+    openmpt_module_set_repeat_count(mod->mod.get(), mod->looping ? -1 : 0);
+    openmpt_module_set_position_seconds(mod->mod.get(), 0.0);
     mod->playing = true;
     SDL_UnlockAudio();
     return 1;
@@ -325,36 +334,43 @@ signed char FMUSIC_StopSong(FMUSIC_MODULE* mod) {
 signed char FMUSIC_FreeSong(FMUSIC_MODULE* mod) {
     if (!mod || !usable_song(mod)) return 0;
     SDL_LockAudio();
-    g_audio.songs.erase(std::find(g_audio.songs.begin(), g_audio.songs.end(), mod));
+    auto owner = find_owner(g_audio.songs, mod);
+    std::unique_ptr<audio_song> song = std::move(*owner);
+    g_audio.songs.erase(owner);
     SDL_UnlockAudio();
-    destroy_song(mod);
+    song.reset(); // released outside the lock
     return 1;
 }
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int) {
     std::vector<unsigned char> file;
     if (!read_for_load(name, file)) return nullptr;
+    // A damaged header could make the WAV reader ask for gigabytes: it reads only what we
+    // checked first.
     SDL_AudioSpec wav_fmt{};
     Uint8* wav = nullptr;
     Uint32 wav_len = 0;
-    SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
+    SDL_RWops* rw = media_check_wav(file.data(), file.size())
+                        ? nullptr
+                        : SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav_fmt, &wav, &wav_len)) {
         g_audio.error = FMOD_ERR_FILE_FORMAT;
         return nullptr;
     }
+    const std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> wav_owner(wav, SDL_FreeWAV);
 
     SDL_AudioCVT cvt{};
     int need = SDL_BuildAudioCVT(&cvt, wav_fmt.format, wav_fmt.channels, wav_fmt.freq, AUDIO_S16SYS,
                                  2, g_audio.rate);
     if (need < 0) {
-        SDL_FreeWAV(wav);
         g_audio.error = FMOD_ERR_FILE_FORMAT;
         return nullptr;
     }
-    auto* sample = new audio_sample;
-    if (need == 0) {
-        sample->data.resize(wav_len / sizeof(int16_t));
-        std::memcpy(sample->data.data(), wav, sample->data.size() * sizeof(int16_t));
+    auto sample = std::make_unique<audio_sample>();
+    if (wav_len == 0) {
+        // An empty data chunk: a silent sample (the reader may hand back no buffer at all).
+    } else if (need == 0) {
+        copy_values(sample->data, wav, wav_len);
     } else {
         // The converter works in place and may need len_mult times the input size.
         std::vector<Uint8> work(static_cast<size_t>(wav_len) * static_cast<size_t>(cvt.len_mult));
@@ -362,23 +378,20 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int)
         cvt.buf = work.data();
         cvt.len = static_cast<int>(wav_len);
         if (SDL_ConvertAudio(&cvt) < 0) {
-            delete sample;
-            SDL_FreeWAV(wav);
             g_audio.error = FMOD_ERR_FILE_FORMAT;
             return nullptr;
         }
-        sample->data.resize(static_cast<size_t>(cvt.len_cvt) / sizeof(int16_t));
-        std::memcpy(sample->data.data(), work.data(), sample->data.size() * sizeof(int16_t));
+        copy_values(sample->data, work.data(), static_cast<size_t>(cvt.len_cvt));
     }
-    SDL_FreeWAV(wav);
     // Whole frames only, so a voice always ends on a frame boundary.
     sample->data.resize(sample->data.size() & ~size_t{1});
 
+    audio_sample* handle = sample.get();
     SDL_LockAudio();
-    g_audio.samples.push_back(sample);
+    g_audio.samples.push_back(std::move(sample));
     SDL_UnlockAudio();
     g_audio.error = FMOD_ERR_NONE;
-    return sample;
+    return handle;
 }
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
@@ -411,9 +424,19 @@ void FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
     SDL_LockAudio();
     for (audio_voice& v : g_audio.voices)
         if (v.sample == sample) v = audio_voice{};
-    g_audio.samples.erase(std::find(g_audio.samples.begin(), g_audio.samples.end(), sample));
+    auto owner = find_owner(g_audio.samples, sample);
+    std::unique_ptr<audio_sample> freed = std::move(*owner);
+    g_audio.samples.erase(owner);
     SDL_UnlockAudio();
-    delete sample;
+    freed.reset(); // released outside the lock
+}
+
+void audio_render(int16_t* out, int frames) {
+    if (!g_audio.open || frames <= 0) return;
+    SDL_LockAudio();
+    audio_callback(nullptr, reinterpret_cast<Uint8*>(out),
+                   frames * 2 * static_cast<int>(sizeof(int16_t)));
+    SDL_UnlockAudio();
 }
 
 const char* audio_error_text(int code) {

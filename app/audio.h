@@ -1,5 +1,6 @@
 // Audio library: tracker music and one sampled sound, mixed in the background.
 #pragma once
+#include <cstdint>
 #include <memory>
 
 struct audio_song;
@@ -59,6 +60,10 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 // Stops and releases the sample; null does nothing.
 void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
+
+// Mixes the next frames of output (interleaved stereo) into out at once, as the device would, so
+// a caller can render without waiting for the device. Leaves out as it is when not open.
+void audio_render(int16_t* out, int frames);
 
 // Text of an audio error code (0..19); null for any other code.
 const char* audio_error_text(int code);

@@ -21,7 +21,10 @@ using file_ptr = std::unique_ptr<std::FILE, file_deleter>;
 using surface_ptr = std::unique_ptr<SDL_Surface, surface_deleter>;
 using font_ptr = std::unique_ptr<TTF_Font, font_deleter>;
 
-// Loads a BMP through a file stream opened "rb"; null when missing or unreadable.
-inline surface_ptr load_bmp(const char* path) {
-    return surface_ptr(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
-}
+// Loads a BMP after checking its headers (at most max_side pixels each way, MEDIA_MAX_SIDE when
+// not given); null when missing, unreadable or refused, with the reason in SDL_GetError.
+surface_ptr load_bmp(const char* path, int max_side);
+surface_ptr load_bmp(const char* path);
+// Loads a JPEG after checking its headers (at most MEDIA_MAX_SIDE pixels each way); null when
+// missing, unreadable, refused or not a JPEG, with the reason in SDL_GetError.
+surface_ptr load_jpeg(const char* path);

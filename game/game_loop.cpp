@@ -1,7 +1,5 @@
 #include "game/game_loop.h"
 
-#include <SDL_image.h>
-
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -160,7 +158,7 @@ void land_piece(game_state& st, SDL_Surface* screen) {
 // Returns false when anything is missing.
 bool load_game(game_state& st, SDL_Surface* screen, const options_cfg& opt) {
     bool loaded = true;
-    st.background.reset(IMG_Load("pics/board.jpg"));
+    st.background = load_jpeg("pics/board.jpg");
     if (st.background) {
         blit_at(st.background.get(), screen, 0, 0);
     } else {

@@ -43,6 +43,12 @@ struct entry_timing {
 };
 constexpr entry_timing RECORD_ENTRY{1000, 200, 500, 1000};
 
+// Largest cup accepted: the animation's frames are turned and zoomed copies of the whole cup,
+// and at 1024 pixels the 73 of them take about 0.3 s on top of the animation's own 1.5 s
+// (a 4096-pixel 24-bit cup takes about 35 s); at its largest zoom a 1024-pixel cup already
+// overflows the window.
+constexpr int RECORD_CUP_MAX_SIDE = 1024;
+
 // The name being entered: the true letter at the cursor is kept apart while the mark shows.
 struct name_entry {
     char name[RECORD_NAME_LEN + 1] = {'a', 'a', 'a', '\0'};
@@ -146,7 +152,7 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
         result = 0;
         done = true;
     }
-    surface_ptr cup = load_bmp("pics/cup.bmp");
+    surface_ptr cup = load_bmp("pics/cup.bmp", RECORD_CUP_MAX_SIDE);
     if (!cup) {
         done = true;
         result = 0;

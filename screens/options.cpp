@@ -1,7 +1,6 @@
 #include "screens/options.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_ttf.h>
 
 #include <array>
@@ -204,9 +203,9 @@ void load_options(options_state& st, const game_ctx& ctx) {
     st.cursor_pic =
         picture_or_fail(st, load_bmp("pics/select.bmp"), "Err de chargement de select bmp :%s\n");
     if (st.cursor_pic) key_marker(st.cursor_pic.get());
-    st.joystick_pic = picture_or_fail(st, surface_ptr(IMG_Load("pics/joystick.jpeg")),
+    st.joystick_pic = picture_or_fail(st, load_jpeg("pics/joystick.jpeg"),
                                       "Err de chargement de joystick.jpeg :%s\n");
-    st.keyboard_pic = picture_or_fail(st, surface_ptr(IMG_Load("pics/clavier.jpeg")),
+    st.keyboard_pic = picture_or_fail(st, load_jpeg("pics/clavier.jpeg"),
                                       "Err de chargement de clavier.jpeg :%s\n");
     st.preview = load_skin(st.cfg.skin);
     if (!st.preview) fail(st);

@@ -54,7 +54,19 @@ void read_lines(std::FILE* f, score_table& table) {
         seek_line(f, i);
         // A slot past the end of a short file takes the default line, so every slot
         // always holds a well-formed line whatever the table held before.
-        if (!std::fgets(line.data(), SCORE_SLOT, f)) default_line(line, i);
+        if (!std::fgets(line.data(), SCORE_SLOT, f)) {
+            default_line(line, i);
+            continue;
+        }
+        // A line cut short by the end of the file or by a nul byte gets its newline back (on
+        // the last slot only when nothing is left of it), so a save writes each slot on its own
+        // file line and the next load finds the same ten lines.
+        const std::size_t len = std::strlen(line.data());
+        const bool open_end = len == 0 || (i < SCORE_LINES - 1 && line[len - 1] != '\n');
+        if (open_end && len + 1 < line.size()) {
+            line[len] = '\n';
+            line[len + 1] = '\0';
+        }
     }
     struct stat st {};
     table.loaded = ::fstat(fileno(f), &st) == 0 ? stamp_of(st) : score_file_stamp{};
@@ -117,8 +129,14 @@ void seek_line(FILE* f, int n) {
 
 int save_scores(const score_table& table) {
     std::string text;
-    for (const auto& line : table.lines)
-        text.append(line.data(), strnlen(line.data(), line.size()));
+    for (int i = 0; i < SCORE_LINES; ++i) {
+        const auto& line = table.lines[i];
+        const std::size_t len = strnlen(line.data(), line.size());
+        text.append(line.data(), len);
+        // A slot without its newline (a line cut to its slot) still ends its file line, or the
+        // next load would read the following slots one line off.
+        if (i < SCORE_LINES - 1 && (len == 0 || line[len - 1] != '\n')) text += '\n';
+    }
     if (replace_file(paths_data_file(SCORES_FILE), text)) return 1;
     std::puts(SCORES_SAVE_ERR);
     return 0;

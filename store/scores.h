@@ -28,12 +28,15 @@ struct score_table {
 
 // Reads the file into the table. Returns 1 when it opened and was read, 0 when it could not be
 // opened (message printed, table untouched). Slots the file does not reach take the default
-// table's line, so every slot holds a well-formed line.
+// table's line. A line ended early by the end of the file or a nul byte gets a newline, except
+// on the last slot; a line longer than its slot is cut to 19 characters without one.
 int load_scores(score_table& table);
 // Leaves f at the start of its line n (counted from the start); at the end when it is shorter.
 void seek_line(FILE* f, int n);
-// Replaces the file whole with the ten lines. Returns 1 when written, 0 (after its message)
-// when it could not be written completely or may not be replaced; the old file then stays.
+// Replaces the file whole with the ten lines, each of the first nine ended by a newline even when
+// its slot lacks one, so loading the file gives the same table. Returns 1 when written, 0 (after
+// its message) when it could not be written completely or may not be replaced; the old file
+// then stays.
 int save_scores(const score_table& table);
 // The save at the end of a game, place being where this game's line was inserted (-1 for none).
 // Under a lock of the data folder: when the file changed since the table was loaded (another

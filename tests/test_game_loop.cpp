@@ -710,3 +710,29 @@ TEST_F(game_test, failed_loads_end_the_game_at_once) {
 }
 
 } // namespace
+
+namespace {
+
+// A background whose frame header declares 60000 by 60000 pixels (the reader would ask for a
+// 14 GB surface) is refused before the JPEG reader sees it, and the game ends as for a missing
+// one.
+TEST_F(game_test, oversized_background_is_reported_like_a_missing_one) {
+    std::string jpeg = read_play_file("pics/board.jpg");
+    const size_t frame = jpeg.find("\xff\xc0");
+    ASSERT_NE(frame, std::string::npos);
+    ASSERT_LT(frame + 9, jpeg.size());
+    for (size_t at : {frame + 5, frame + 7}) { // height, then width
+        jpeg[at] = static_cast<char>(60000 >> 8);
+        jpeg[at + 1] = static_cast<char>(60000 & 0xFF);
+    }
+    remove_play_file("pics/board.jpg");
+    write_play_file("pics/board.jpg", jpeg);
+    d.passes.push_back({{}, 1000, nullptr});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(play(), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("JEU / Err chargement de board.jpg"), std::string::npos) << out;
+    EXPECT_EQ(d.pushed, 1u) << "no pass runs";
+}
+
+} // namespace

@@ -300,6 +300,58 @@ std::string missing_name(const testing::TestParamInfo<missing_case>& info) {
     return file.substr(file.find('/') + 1, file.find('.') - file.find('/') - 1);
 }
 
+// Files the header checks refuse are reported and skipped like missing ones: a cup whose header
+// declares a million pixels each way, a valid cup larger than the screen's 1024-pixel limit
+// (its 73 turned frames would take seconds), applause whose data chunk declares gigabytes.
+TEST_F(new_record, refused_cup_and_applause_are_reported_like_missing_ones) {
+    const unsigned char huge_header[] = {
+        'B',  'M',  70,   0, 0,    0,    0,    0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+        0x40, 0x42, 0x0F, 0, 0x40, 0x42, 0x0F, 0, 1, 0, 32, 0, 0, 0, 0,  0, 0, 0,
+        0,    0,    0,    0, 0,    0,    0,    0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0,
+        1,    2,    3,    4, 5,    6,    7,    8, 1, 2, 3,  4, 5, 6, 7,  8};
+    const unsigned char huge_wav[] = {
+        'R', 'I', 'F', 'F', 44,   0,    0,    0,    'W', 'A', 'V',  'E',  'f', 'm', 't', ' ', 16, 0,
+        0,   0,   1,   0,   2,    0,    0x44, 0xAC, 0,   0,   0x10, 0xB1, 2,   0,   4,   0,   16, 0,
+        'd', 'a', 't', 'a', 0xF0, 0xFF, 0xFF, 0xFF, 1,   2,   3,    4,    5,   6,   7,   8};
+    surface_ptr big(SDL_CreateRGBSurface(SDL_SWSURFACE, 1025, 1025, 8, 0, 0, 0, 0));
+    ASSERT_TRUE(big);
+    struct refused {
+        const char* file;
+        std::string bytes;
+        const char* message;
+    };
+    const char* const cup_refused =
+        "Err / chargement de cup.bmp :pics/cup.bmp: BMP dimensions out of range";
+    const refused cases[] = {
+        {"pics/cup.bmp", std::string(std::begin(huge_header), std::end(huge_header)), cup_refused},
+        {"pics/cup.bmp", "", cup_refused},
+        {"sounds/applause.wav", std::string(std::begin(huge_wav), std::end(huge_wav)),
+         "Err / chargement de applause.wav :Unknown file format\n"},
+    };
+    for (const refused& c : cases) {
+        SCOPED_TRACE(c.file);
+        play_dir dir; // fresh links to the good files
+        remove_play_file(c.file);
+        if (c.bytes.empty()) {
+            ASSERT_EQ(SDL_SaveBMP(big.get(), c.file), 0);
+        } else {
+            write_play_file(c.file, c.bytes);
+        }
+        log.delays.clear();
+        push_key(SDLK_RETURN);
+        testing::internal::CaptureStdout();
+        const int result = run(95);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(out, c.message);
+        expect_animation_waits();
+        EXPECT_EQ(entry_passes(), 0);
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     files, new_record_missing,
     testing::Values(missing_case{"font/comic.ttf", "Err / chargement de comic.ttf ", true},

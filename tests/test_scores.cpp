@@ -212,3 +212,40 @@ TEST(scores, save_and_load_round_trip_byte_for_byte) {
     ASSERT_EQ(save_scores(u), 1);
     EXPECT_EQ(read_play_file("data/scores.dat"), text);
 }
+
+// A slot without its newline once went to the file without one, so the next load read every
+// following slot one file line off (a short file's last line took the next default line into
+// its own score). Each slot now keeps its own file line through save and load.
+TEST(scores, open_ended_slots_keep_their_own_file_lines) {
+    play_dir dir;
+    // A line cut to its slot, a line ended by a nul byte, and a short file's last line without
+    // its newline.
+    const char text[] = "abc 1234567890123456789012\nbob 5\0zz 1\ncat 7";
+    write_play_file("data/scores.dat", std::string(text, sizeof text - 1));
+    score_table t = defaults();
+    ASSERT_EQ(load_scores(t), 1);
+    EXPECT_EQ(line(t, 0), "abc 123456789012345");
+    EXPECT_EQ(line(t, 1), "bob 5\n");
+    EXPECT_EQ(line(t, 2), "cat 7\n");
+    EXPECT_EQ(line(t, 3), "aaa 60\n");
+    ASSERT_EQ(save_scores(t), 1);
+    EXPECT_EQ(read_play_file("data/scores.dat"),
+              "abc 123456789012345\nbob 5\ncat 7\naaa 60\naaa 50\n"
+              "aaa 40\naaa 30\naaa 20\naaa 10\naaa 0\n");
+    score_table again{};
+    ASSERT_EQ(load_scores(again), 1);
+    for (int i = 0; i < SCORE_LINES; ++i)
+        EXPECT_EQ(line(again, i), line(t, i)) << i;
+
+    // Slots filled in memory without a newline are saved on lines of their own as well; the
+    // last slot needs none.
+    set_line(t, 4, "dog 12");
+    set_line(t, 9, "eel 1");
+    ASSERT_EQ(save_scores(t), 1);
+    score_table third{};
+    ASSERT_EQ(load_scores(third), 1);
+    EXPECT_EQ(line(third, 4), "dog 12\n");
+    EXPECT_EQ(line(third, 5), "aaa 40\n");
+    EXPECT_EQ(line(third, 9), "eel 1");
+    EXPECT_EQ(score_rank(2, third), 9);
+}
