@@ -37,7 +37,8 @@ struct audio_sample {
 namespace {
 
 constexpr int AUDIO_VOICES = 32;
-constexpr int AUDIO_CHUNK_FRAMES = 512;
+constexpr size_t AUDIO_CHUNK_FRAMES = 512;
+constexpr size_t AUDIO_FRAME_BYTES = 2 * sizeof(int16_t); // 16-bit stereo
 constexpr Uint16 AUDIO_DEVICE_FRAMES = 1024;
 
 struct audio_voice {
@@ -81,44 +82,43 @@ constexpr std::array<const char*, 20> AUDIO_ERROR_TEXTS = {
 };
 
 // Mixes one chunk of at most AUDIO_CHUNK_FRAMES frames into out.
-void mix_chunk(int16_t* out, int frames) {
+void mix_chunk(int16_t* out, size_t frames) {
     std::array<int32_t, AUDIO_CHUNK_FRAMES * 2> acc{};
     std::array<int16_t, AUDIO_CHUNK_FRAMES * 2> part;
-    const int values = frames * 2;
+    const size_t values = frames * 2;
 
     for (const auto& song : g_audio.songs) {
         if (!song->playing) continue;
         size_t got = openmpt_module_read_interleaved_stereo(
-            song->mod.get(), g_audio.rate, static_cast<size_t>(frames), part.data());
+            song->mod.get(), g_audio.rate, frames, part.data());
         for (size_t i = 0; i < got * 2; ++i)
             acc[i] += part[i];
         // Fewer frames than asked only happen at the end of the song.
-        if (got < static_cast<size_t>(frames)) song->playing = false;
+        if (got < frames) song->playing = false;
     }
 
     for (audio_voice& v : g_audio.voices) {
         if (!v.sample) continue;
         const std::vector<int16_t>& d = v.sample->data;
-        size_t n = std::min(static_cast<size_t>(values), d.size() - v.pos);
+        size_t n = std::min(values, d.size() - v.pos);
         for (size_t i = 0; i < n; ++i)
             acc[i] += d[v.pos + i];
         v.pos += n;
         if (v.pos >= d.size()) v = audio_voice{};
     }
 
-    for (int i = 0; i < values; ++i)
+    for (size_t i = 0; i < values; ++i)
         out[i] = static_cast<int16_t>(std::clamp<int32_t>(acc[i], INT16_MIN, INT16_MAX));
 }
 
 void audio_callback(void*, Uint8* stream, int len) {
     std::array<int16_t, AUDIO_CHUNK_FRAMES * 2> chunk;
-    const int frame_bytes = 2 * static_cast<int>(sizeof(int16_t));
-    int frames = len / frame_bytes;
+    size_t frames = len > 0 ? static_cast<size_t>(len) / AUDIO_FRAME_BYTES : 0;
     while (frames > 0) {
-        int n = std::min(frames, AUDIO_CHUNK_FRAMES);
+        const size_t n = std::min(frames, AUDIO_CHUNK_FRAMES);
         mix_chunk(chunk.data(), n);
-        std::memcpy(stream, chunk.data(), static_cast<size_t>(n * frame_bytes));
-        stream += n * frame_bytes;
+        std::memcpy(stream, chunk.data(), n * AUDIO_FRAME_BYTES);
+        stream += n * AUDIO_FRAME_BYTES;
         frames -= n;
     }
 }
@@ -435,7 +435,7 @@ void audio_render(int16_t* out, int frames) {
     if (!g_audio.open || frames <= 0) return;
     SDL_LockAudio();
     audio_callback(nullptr, reinterpret_cast<Uint8*>(out),
-                   frames * 2 * static_cast<int>(sizeof(int16_t)));
+                   static_cast<int>(static_cast<size_t>(frames) * AUDIO_FRAME_BYTES));
     SDL_UnlockAudio();
 }
 

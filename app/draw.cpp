@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 void blit_at(SDL_Surface* pic, SDL_Surface* screen, int x, int y) {
@@ -31,6 +32,11 @@ void fill_black(SDL_Surface* screen, SDL_Rect r) {
     SDL_Rect clipped{static_cast<Sint16>(x0), static_cast<Sint16>(y0), static_cast<Uint16>(x1 - x0),
                      static_cast<Uint16>(y1 - y0)};
     SDL_FillRect(screen, &clipped, black);
+}
+
+surface_ptr say_if_missing(surface_ptr pic, const char* message) {
+    if (!pic) std::printf(message, SDL_GetError());
+    return pic;
 }
 
 void key_marker(SDL_Surface* marker) {

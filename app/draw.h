@@ -18,6 +18,9 @@ inline void blit_at(SDL_Surface* pic, SDL_Surface* screen, layout_at at) {
 }
 // Fills r, clipped to the screen, with black.
 void fill_black(SDL_Surface* screen, SDL_Rect r);
+// The picture as loaded; when it is null, message is printed first, a format whose "%s" takes
+// the library's error text (the message carries its own line end, or none).
+surface_ptr say_if_missing(surface_ptr pic, const char* message);
 // Makes the marker picture's key colour, grey (125, 125, 125), transparent.
 void key_marker(SDL_Surface* marker);
 // The whole screen black.

@@ -32,15 +32,11 @@ int main_menu(SDL_Surface*& screen, game_ctx& ctx) {
     bool leave = false;
     reset_input(in);
 
-    surface_ptr menu = load_bmp("pics/menu.bmp");
-    if (!menu) {
-        std::printf("Err chargement de menu.bmp :%s\n", SDL_GetError());
-        n = 0;
-        leave = true;
-    }
-    surface_ptr marker = load_bmp("pics/select.bmp");
-    if (!marker) {
-        std::printf("Err chargement de select.bmp :%s\n", SDL_GetError());
+    const surface_ptr menu =
+        say_if_missing(load_bmp("pics/menu.bmp"), "Err chargement de menu.bmp :%s\n");
+    const surface_ptr marker =
+        say_if_missing(load_bmp("pics/select.bmp"), "Err chargement de select.bmp :%s\n");
+    if (!menu || !marker) {
         n = 0;
         leave = true;
     }

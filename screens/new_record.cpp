@@ -152,11 +152,11 @@ int new_record_screen(SDL_Surface*& screen, game_ctx& ctx, int score) {
         result = 0;
         done = true;
     }
-    surface_ptr cup = load_bmp("pics/cup.bmp", RECORD_CUP_MAX_SIDE);
+    const surface_ptr cup = say_if_missing(load_bmp("pics/cup.bmp", RECORD_CUP_MAX_SIDE),
+                                           "Err / chargement de cup.bmp :%s");
     if (!cup) {
         done = true;
         result = 0;
-        std::printf("Err / chargement de cup.bmp :%s", SDL_GetError());
     }
     sample_ptr applause(FSOUND_Sample_Load(FSOUND_FREE, "sounds/applause.wav", 0, 0, 0));
     if (applause) {

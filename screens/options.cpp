@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "app/audio.h"
 #include "app/clock.h"
@@ -157,12 +158,10 @@ void render_or_fail(options_state& st, const char* text, surface_ptr& out, const
     if (!render_text(st.font.get(), text, out, name)) fail(st);
 }
 
-// The picture of a load step; its message and the end of the screen when it is missing.
-surface_ptr picture_or_fail(options_state& st, surface_ptr pic, const char* format) {
-    if (!pic) {
-        std::printf(format, SDL_GetError());
-        fail(st);
-    }
+// A picture of the screen, reported (with its message) and ending the screen when it is missing.
+surface_ptr picture_or_fail(options_state& st, surface_ptr pic, const char* message) {
+    pic = say_if_missing(std::move(pic), message);
+    if (!pic) fail(st);
     return pic;
 }
 

@@ -74,6 +74,8 @@ void remove_play_file(const std::string& rel) {
 }
 
 void write_play_file(const std::string& rel, const std::string& text) {
+    // A link to the generated data is replaced, never written through.
+    if (fs::is_symlink(rel)) fs::remove(rel);
     std::ofstream out(rel, std::ios::binary | std::ios::trunc);
     out << text;
 }

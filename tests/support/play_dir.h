@@ -27,7 +27,8 @@ struct play_dir {
 
 // Removes one data file link (e.g. "pics/menu.bmp") from the current play folder.
 void remove_play_file(const std::string& rel);
-// Writes text into a file of the current play folder (e.g. "data/scores.dat").
+// Writes text into a file of the current play folder (e.g. "data/scores.dat"); a link to the
+// generated data there is replaced by the file, the data it leads to stays as it is.
 void write_play_file(const std::string& rel, const std::string& text);
 // Reads a whole file of the current play folder; "" when missing.
 std::string read_play_file(const std::string& rel);
