@@ -22,7 +22,6 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
     echo "usage: $0 <fuzz build dir> [seconds per target]" >&2
     exit 2
 fi
-here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 bin=$build/tests/fuzz
 seconds=${2:-20}
@@ -55,7 +54,6 @@ trap 'rm -rf "$work"' EXIT
 export TMPDIR=$work
 export SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
-export LSAN_OPTIONS=suppressions=$here/../lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 failed=0
