@@ -89,8 +89,8 @@ void mix_chunk(int16_t* out, size_t frames) {
 
     for (const auto& song : g_audio.songs) {
         if (!song->playing) continue;
-        size_t got = openmpt_module_read_interleaved_stereo(
-            song->mod.get(), g_audio.rate, frames, part.data());
+        size_t got = openmpt_module_read_interleaved_stereo(song->mod.get(), g_audio.rate, frames,
+                                                            part.data());
         for (size_t i = 0; i < got * 2; ++i)
             acc[i] += part[i];
         // Fewer frames than asked only happen at the end of the song.
