@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "app/draw.h"
 #include "store/settings.h"
 
 void new_game_ctx(game_ctx& ctx) {
@@ -68,7 +69,7 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
         return 0;
     }
     // The pixels are new and uninitialised after a mode set.
-    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    clear_black(s);
     screen = s;
     ctx.options->fullscreen = to_full ? 1 : 0;
     return 1;

@@ -11,6 +11,7 @@
 #include "app/audio.h"
 #include "app/command_line.h"
 #include "app/display.h"
+#include "app/draw.h"
 #include "app/game_ctx.h"
 #include "app/paths.h"
 #include "app/sdl_owner.h"
@@ -83,19 +84,19 @@ int main(int argc, char** argv) {
     if (surface_ptr icon = load_bmp("pics/icone.bmp")) SDL_WM_SetIcon(icon.get(), nullptr);
     if (TTF_Init() < 0) {
         std::printf("JEU / Err init TTF:%s\n", SDL_GetError());
-        std::exit(1);
+        return 1;
     }
     std::atexit(quit_ttf);
     if (!FSOUND_Init(44100, 32, 0)) {
         const char* text = audio_error_text(FSOUND_GetError());
         std::printf("Err init FSOUND :%s\n", text ? text : "");
-        std::exit(1);
+        return 1;
     }
     // No window where nobody can see it: the layer would fall back to an invisible one.
     if (const char* reason = display_missing_reason()) {
         std::printf("MAIN / Err init fenetre %s\n", reason);
         FSOUND_Close();
-        std::exit(1);
+        return 1;
     }
     display_set_scale(cmd.scale);
     SDL_Surface* screen =
@@ -103,9 +104,9 @@ int main(int argc, char** argv) {
     if (!screen) {
         std::printf("MAIN / Err init fenetre %s\n", SDL_GetError());
         FSOUND_Close();
-        std::exit(1);
+        return 1;
     }
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    clear_black(screen);
     SDL_WM_SetCaption("Quelbo_KV", nullptr);
 
     game_ctx ctx;
