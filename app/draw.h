@@ -18,6 +18,10 @@ inline void blit_at(SDL_Surface* pic, SDL_Surface* screen, layout_at at) {
 }
 // Fills r, clipped to the screen, with black.
 void fill_black(SDL_Surface* screen, SDL_Rect r);
+inline void fill_black(SDL_Surface* screen, int x, int y, int w, int h) {
+    fill_black(screen, SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y),
+                                static_cast<Uint16>(w), static_cast<Uint16>(h)});
+}
 // The picture as loaded; when it is null, message is printed first, a format whose "%s" takes
 // the library's error text (the message carries its own line end, or none).
 surface_ptr say_if_missing(surface_ptr pic, const char* message);

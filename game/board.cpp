@@ -45,11 +45,6 @@ bool occupied(const board& b, int x, int y) {
     return b.cells[x * BOARD_ROWS + y] != 0;
 }
 
-void fill_black(SDL_Surface* screen, int x, int y, int w, int h) {
-    fill_black(screen, SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y),
-                                static_cast<Uint16>(w), static_cast<Uint16>(h)});
-}
-
 void draw_tile(SDL_Surface* screen, const piece& p, int x, int y) {
     SDL_Rect src = p.src;
     SDL_Rect dst{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
