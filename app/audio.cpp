@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/media_check.h"
+#include "toolkit/media_check.h"
 
 struct openmpt_deleter {
     void operator()(openmpt_module* mod) const { openmpt_module_destroy(mod); }

@@ -3,16 +3,13 @@
 #include <cstdio>
 #include <new>
 
-#include "app/draw.h"
-#include "store/settings.h"
+#include "toolkit/draw.h"
 
 void new_game_ctx(game_ctx& ctx) {
     ctx.input = std::make_unique<input_state>();
     ctx.options = std::make_unique<options_cfg>();
     ctx.scores = std::make_unique<score_table>();
     ctx.controls = std::make_unique<controls_cfg>();
-    // The table holds well-formed lines even before its first load.
-    default_scores(*ctx.scores);
 }
 
 void free_game_ctx(game_ctx& ctx) {
@@ -73,25 +70,4 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
     screen = s;
     ctx.options->fullscreen = to_full ? 1 : 0;
     return 1;
-}
-
-void setup_game_ctx(game_ctx& ctx) {
-    new_game_ctx(ctx);
-    default_options(*ctx.options);
-    // Defaults first, so a short or malformed file still leaves defined values.
-    default_controls(*ctx.controls);
-    if (!load_controls(ctx)) {
-        std::puts("Err initialisation des controles, application des parametres par defaut");
-        default_controls(*ctx.controls);
-    }
-    controls_cfg& ctl = *ctx.controls;
-    const int n = SDL_NumJoysticks();
-    if (n >= 1 && open_joysticks(ctl)) {
-        SDL_JoystickEventState(SDL_ENABLE);
-        if (ctl.joystick_index < 0 || ctl.joystick_index >= n) ctl.joystick_index = 0;
-    } else {
-        ctl.joysticks.reset();
-        ctl.device = CTX_DEVICE_KEYBOARD;
-        ctl.joystick_index = 0;
-    }
 }

@@ -1,19 +1,68 @@
-// The game context: the four blocks that every screen shares for the whole run.
+// The game context: the four blocks that every screen shares for the whole run, and the
+// records they hold; the input, the store and the screens work on them.
 #pragma once
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
-#include "app/layout.h"
-#include "input/input.h"
-#include "store/scores.h"
+#include "toolkit/layout.h"
 
 constexpr int CTX_DEVICE_KEYBOARD = 0;
 constexpr int CTX_DEVICE_JOYSTICK = 1;
 constexpr int CTX_SCREEN_W = LAYOUT_SCREEN_W;
 constexpr int CTX_SCREEN_H = LAYOUT_SCREEN_H;
 constexpr int CTX_SCREEN_BPP = 32;
+
+// The command flags that the event poller sets and the screens read and clear.
+constexpr int INPUT_KEY_COUNT = 323; // key symbols 0..322
+constexpr int INPUT_HAT_SLOTS = 9;   // indexed by hat value 1, 2, 4, 8
+// The hat's four directions, as the multimedia layer reports them.
+enum input_hat : int {
+    INPUT_HAT_UP = 1,
+    INPUT_HAT_RIGHT = 2,
+    INPUT_HAT_DOWN = 4,
+    INPUT_HAT_LEFT = 8
+};
+constexpr int32_t INPUT_HAT_REPEAT_MS = 100;
+constexpr int32_t INPUT_BUTTON_REPEAT_MS = 150;
+
+struct input_state {
+    std::array<uint8_t, INPUT_KEY_COUNT> keys;
+    uint8_t button_left_cmd;
+    uint8_t button_right_cmd;
+    uint8_t button_left_held;
+    uint8_t button_right_held;
+    std::array<uint8_t, INPUT_HAT_SLOTS> hat_cmd;
+    std::array<uint8_t, INPUT_HAT_SLOTS> hat_held;
+    uint8_t quit;
+    int32_t hat_repeat_ms;
+    uint32_t hat_last_ms;
+    int32_t button_repeat_ms;
+    uint32_t button_last_ms;
+};
+
+// The ten best results, best first, as text lines.
+constexpr int SCORE_LINES = 10;
+constexpr int SCORE_SLOT = 20;  // characters per line, terminator included
+
+// The scores file as it was when the table was last read from it, so the end of a game can
+// tell that another copy of the game saved in between.
+// All zero (value-initialised) means no file.
+struct score_file_stamp {
+    bool present;
+    uint64_t device;
+    uint64_t inode;
+    int64_t size;
+    int64_t mtime_ns;
+    bool operator==(const score_file_stamp&) const = default;
+};
+
+struct score_table {
+    std::array<std::array<char, SCORE_SLOT>, SCORE_LINES> lines;
+    score_file_stamp loaded;
+};
 
 struct options_cfg {
     uint8_t fullscreen;
@@ -54,5 +103,3 @@ void close_joysticks(controls_cfg& ctl);
 // Switches between window and fullscreen; screen takes the new display surface.
 // Returns 1 on success, 0 (after its message, flag unchanged) when the mode cannot be set.
 int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx);
-// Start-up steps 9 to 11: context, option defaults, settings file, joysticks.
-void setup_game_ctx(game_ctx& ctx);

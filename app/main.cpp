@@ -10,11 +10,12 @@
 
 #include "app/audio.h"
 #include "app/command_line.h"
-#include "app/display.h"
-#include "app/draw.h"
+#include "toolkit/display.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/paths.h"
-#include "app/sdl_owner.h"
+#include "app/startup.h"
+#include "toolkit/paths.h"
+#include "toolkit/sdl_owner.h"
 #include "game/game_loop.h"
 #include "screens/best_scores.h"
 #include "screens/main_menu.h"
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
 
     main_loop(screen, ctx);
 
-    save_controls(ctx);
+    save_controls(*ctx.controls, *ctx.options);
     if (ctx.controls->joysticks) close_joysticks(*ctx.controls);
     free_game_ctx(ctx);
     // The display surface belongs to the video layer and is not freed here.

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/draw.h"
-#include "app/layout.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
 
 namespace {
 

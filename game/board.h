@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/layout.h"
+#include "toolkit/layout.h"
 
 constexpr int BOARD_COLS = 10;
 constexpr int BOARD_ROWS = 20;

@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "app/audio.h"
-#include "app/clock.h"
-#include "app/draw.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/layout.h"
+#include "toolkit/layout.h"
 #include "game/board.h"
 #include "input/input.h"
 #include "screens/new_record.h"

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "app/audio.h"
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "game/board.h"
 
 struct game_ctx;

@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdio>
 
-#include "app/clock.h"
-#include "app/draw.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/layout.h"
+#include "toolkit/layout.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "app/clock.h"
+#include "toolkit/clock.h"
 #include "app/game_ctx.h"
 
 namespace {

@@ -2,37 +2,7 @@
 #pragma once
 #include <SDL.h>
 
-#include <array>
-#include <cstdint>
-
-struct game_ctx;
-
-constexpr int INPUT_KEY_COUNT = 323; // key symbols 0..322
-constexpr int INPUT_HAT_SLOTS = 9;   // indexed by hat value 1, 2, 4, 8
-// The hat's four directions, as the multimedia layer reports them.
-enum input_hat : int {
-    INPUT_HAT_UP = 1,
-    INPUT_HAT_RIGHT = 2,
-    INPUT_HAT_DOWN = 4,
-    INPUT_HAT_LEFT = 8
-};
-constexpr int32_t INPUT_HAT_REPEAT_MS = 100;
-constexpr int32_t INPUT_BUTTON_REPEAT_MS = 150;
-
-struct input_state {
-    std::array<uint8_t, INPUT_KEY_COUNT> keys;
-    uint8_t button_left_cmd;
-    uint8_t button_right_cmd;
-    uint8_t button_left_held;
-    uint8_t button_right_held;
-    std::array<uint8_t, INPUT_HAT_SLOTS> hat_cmd;
-    std::array<uint8_t, INPUT_HAT_SLOTS> hat_held;
-    uint8_t quit;
-    int32_t hat_repeat_ms;
-    uint32_t hat_last_ms;
-    int32_t button_repeat_ms;
-    uint32_t button_last_ms;
-};
+#include "app/game_ctx.h"
 
 // Clears every flag and latch, sets the repeat intervals and stamps both timers with now.
 void reset_input(input_state& in);

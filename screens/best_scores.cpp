@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/draw.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/layout.h"
+#include "toolkit/layout.h"
 #include "input/input.h"
 #include "store/scores.h"
 

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "app/draw.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/layout.h"
+#include "toolkit/layout.h"
 #include "input/input.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "app/audio.h"
-#include "app/clock.h"
-#include "app/draw.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/layout.h"
+#include "toolkit/layout.h"
 #include "input/capture.h"
 #include "input/input.h"
 

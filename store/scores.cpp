@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/paths.h"
-#include "app/sdl_owner.h"
+#include "toolkit/paths.h"
+#include "toolkit/sdl_owner.h"
 #include "store/replace_file.h"
 
 namespace {

@@ -1,30 +1,12 @@
 // The score table (ten lines, best first) and its file "data/scores.dat".
 #pragma once
-#include <array>
-#include <cstdint>
+#include <cstddef>
 #include <cstdio>
 
-constexpr int SCORE_LINES = 10;
-constexpr int SCORE_SLOT = 20;  // characters per line, terminator included
+#include "app/game_ctx.h"
+
 constexpr int SCORE_OUT = -2;   // rank: below the last line
 constexpr int SCORE_AFTER = 10; // rank: equal to the last line, comes after it
-
-// The scores file as it was when the table was last read from it, so the end of a game can
-// tell that another copy of the game saved in between.
-// All zero (value-initialised) means no file.
-struct score_file_stamp {
-    bool present;
-    uint64_t device;
-    uint64_t inode;
-    int64_t size;
-    int64_t mtime_ns;
-    bool operator==(const score_file_stamp&) const = default;
-};
-
-struct score_table {
-    std::array<std::array<char, SCORE_SLOT>, SCORE_LINES> lines;
-    score_file_stamp loaded;
-};
 
 // Reads the file into the table. Returns 1 when it opened and was read, 0 when it could not be
 // opened (message printed, table untouched). Slots the file does not reach take the default

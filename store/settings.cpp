@@ -5,10 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/game_ctx.h"
-#include "app/paths.h"
-#include "app/sdl_owner.h"
-#include "input/input.h"
+#include "toolkit/paths.h"
+#include "toolkit/sdl_owner.h"
 #include "store/replace_file.h"
 
 namespace {
@@ -57,9 +55,7 @@ bool read_number(std::FILE* f, int64_t& out) {
     return true;
 }
 
-std::array<int32_t*, SETTINGS_COUNT> fields_of(game_ctx& ctx) {
-    controls_cfg& c = *ctx.controls;
-    options_cfg& o = *ctx.options;
+std::array<int32_t*, SETTINGS_COUNT> fields_of(controls_cfg& c, options_cfg& o) {
     return {&c.device,    &c.joystick_index, &c.button_right, &c.button_left,
             &c.key_right, &c.key_left,       &o.skin,         &o.tune};
 }
@@ -75,13 +71,13 @@ std::array<int32_t, SETTINGS_COUNT> default_values() {
 
 } // namespace
 
-int load_controls(game_ctx& ctx) {
+int load_controls(controls_cfg& controls, options_cfg& options) {
     const file_ptr f(std::fopen(paths_data_file(SETTINGS_FILE).c_str(), "r"));
     if (!f) {
         std::puts(SETTINGS_OPEN_ERROR);
         return 0;
     }
-    const auto fields = fields_of(ctx);
+    const auto fields = fields_of(controls, options);
     const auto defaults = default_values();
     // Values stop at the first text that is not a number; the fields after it keep what they
     // held. A value outside its range takes its default.
@@ -94,9 +90,7 @@ int load_controls(game_ctx& ctx) {
     return 1;
 }
 
-int save_controls(const game_ctx& ctx) {
-    const controls_cfg& c = *ctx.controls;
-    const options_cfg& o = *ctx.options;
+int save_controls(const controls_cfg& c, const options_cfg& o) {
     std::array<char, 128> line{};
     std::snprintf(line.data(), line.size(), "%d %d %d %d %d %d %d %d\n", c.device, c.joystick_index,
                   c.button_right, c.button_left, c.key_right, c.key_left, o.skin, o.tune);

@@ -1,11 +1,11 @@
 // The control settings file "data/control.dat": one line of eight integers.
 #pragma once
 
-struct game_ctx;
+#include "app/game_ctx.h"
 
-// Reads the file into ctx.controls and the skin and tune of ctx.options.
+// Reads the file into the controls and the skin and tune of the options.
 // Returns 1 when the file opened (whatever it held), 0 when it did not (nothing changes).
-int load_controls(game_ctx& ctx);
+int load_controls(controls_cfg& controls, options_cfg& options);
 // Replaces the file whole with the current settings.
 // Returns 1 when written, 0 (after its message) when it could not be written completely.
-int save_controls(const game_ctx& ctx);
+int save_controls(const controls_cfg& controls, const options_cfg& options);

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/clock.h"
-#include "app/draw.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "game/board.h"
 #include "game/game_loop.h"
 #include "input/input.h"

@@ -13,7 +13,7 @@ if ! clang-format --dry-run -Werror "${sources[@]}"; then
 fi
 echo "format: ${#sources[@]} files as .clang-format says"
 
-mapfile -t checked < <(git ls-files 'app/*.cpp' 'input/*.cpp' 'game/*.cpp' 'screens/*.cpp' \
+mapfile -t checked < <(git ls-files 'toolkit/*.cpp' 'app/*.cpp' 'input/*.cpp' 'game/*.cpp' 'screens/*.cpp' \
     'store/*.cpp' 'tools/*.cpp')
 if ! printf '%s\0' "${checked[@]}" |
     xargs -0 -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>"$build/clang-tidy.log"; then

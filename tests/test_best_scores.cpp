@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "screens/best_scores.h"
 #include "store/scores.h"
 #include "support/play_dir.h"

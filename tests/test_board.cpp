@@ -5,9 +5,9 @@
 #include <set>
 #include <utility>
 
-#include "app/draw.h"
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "game/board.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/game_ctx.h"
-#include "app/layout.h"
+#include "toolkit/layout.h"
 #include "input/capture.h"
 #include "support/play_dir.h"
 #include "support/sdl_session.h"

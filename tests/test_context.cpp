@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/game_ctx.h"
+#include "app/startup.h"
 #include "support/play_dir.h"
 #include "support/virtual_joystick.h"
 

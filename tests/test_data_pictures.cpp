@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "support/play_dir.h"
 
 namespace {

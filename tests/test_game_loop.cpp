@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/game_ctx.h"
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "game/board.h"
 #include "game/game_loop.h"
 #include "input/input.h"

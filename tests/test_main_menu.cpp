@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/game_ctx.h"
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "screens/main_menu.h"
 #include "support/play_dir.h"
 #include "support/screen_run.h"

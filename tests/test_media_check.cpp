@@ -1,6 +1,6 @@
 // Header checks of pictures and sounds, and the loaders that refuse what they reject: damaged
 // files are refused before a library reads them, the play folder's own files pass.
-#include "app/media_check.h"
+#include "toolkit/media_check.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/audio.h"
-#include "app/sdl_owner.h"
+#include "toolkit/sdl_owner.h"
 #include "support/play_dir.h"
 
 namespace {

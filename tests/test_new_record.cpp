@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "screens/new_record.h"
 #include "store/scores.h"
 #include "support/play_dir.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/game_ctx.h"
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 #include "screens/options.h"
 #include "support/audio_out.h"
 #include "support/play_dir.h"

@@ -97,7 +97,7 @@ struct saves_fixture : testing::Test {
     // Runs save_controls as the player; returns what it printed and sets result.
     std::string save_settings(int& result) {
         testing::internal::CaptureStdout();
-        result = run_unprivileged([this] { return save_controls(ctx); });
+        result = run_unprivileged([this] { return save_controls(*ctx.controls, *ctx.options); });
         return testing::internal::GetCapturedStdout();
     }
     // Runs a whole game's load and end-of-game save of the scores as the player.
@@ -222,7 +222,7 @@ TEST_F(saves_fixture, a_write_error_fails_the_save_and_keeps_the_old_file) {
     };
     // (The limit cuts the captured message as well, so only the results are compared.)
     testing::internal::CaptureStdout();
-    EXPECT_EQ(run_unprivileged(limited([this] { return save_controls(ctx); })), 0);
+    EXPECT_EQ(run_unprivileged(limited([this] { return save_controls(*ctx.controls, *ctx.options); })), 0);
     EXPECT_EQ(run_unprivileged(limited([] {
                   score_table t{};
                   default_scores(t);
@@ -238,7 +238,7 @@ TEST_F(saves_fixture, a_write_error_fails_the_save_and_keeps_the_old_file) {
     fs::remove("data/control.dat");
     fs::create_symlink("/dev/full", "data/control.dat");
     testing::internal::CaptureStdout();
-    EXPECT_EQ(save_controls(ctx), 0);
+    EXPECT_EQ(save_controls(*ctx.controls, *ctx.options), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), SETTINGS_ERROR);
     EXPECT_TRUE(fs::is_symlink("data/control.dat"));
 }

@@ -47,12 +47,12 @@ struct settings_fixture : testing::Test {
     std::string load_text(const std::string& text, int& result) {
         write_play_file("data/control.dat", text);
         testing::internal::CaptureStdout();
-        result = load_controls(ctx);
+        result = load_controls(*ctx.controls, *ctx.options);
         return testing::internal::GetCapturedStdout();
     }
     std::string save(int& result) {
         testing::internal::CaptureStdout();
-        result = save_controls(ctx);
+        result = save_controls(*ctx.controls, *ctx.options);
         return testing::internal::GetCapturedStdout();
     }
 };
@@ -102,7 +102,7 @@ TEST_F(settings_fixture, missing_file_reports_and_changes_nothing) {
     const arr before{1, 1, 4, 6, 97, 98, 2, 3};
     set_values(before);
     testing::internal::CaptureStdout();
-    const int result = load_controls(ctx);
+    const int result = load_controls(*ctx.controls, *ctx.options);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), OPEN_ERROR);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(values(), before);
@@ -144,7 +144,7 @@ TEST_F(settings_fixture, save_writes_one_line_that_loads_back) {
     EXPECT_EQ(std::distance(fs::directory_iterator("data"), fs::directory_iterator{}), 1);
 
     set_values(DEFAULTS);
-    EXPECT_EQ(load_controls(ctx), 1);
+    EXPECT_EQ(load_controls(*ctx.controls, *ctx.options), 1);
     EXPECT_EQ(values(), saved);
 
     // A spread-out file with extra numbers comes back as one clean line.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/display.h"
-#include "app/paths.h"
+#include "toolkit/display.h"
+#include "toolkit/paths.h"
 #include "support/play_dir.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "app/media_check.h"
-#include "app/sdl_owner.h"
+#include "toolkit/media_check.h"
+#include "toolkit/sdl_owner.h"
 #include "fuzz_dir.h"
 
 namespace {

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     new_game_ctx(ctx);
     default_options(*ctx.options);
     default_controls(*ctx.controls);
-    if (load_controls(ctx) != 1) fuzz_fail("an existing file did not open");
+    if (load_controls(*ctx.controls, *ctx.options) != 1) fuzz_fail("an existing file did not open");
 
     const controls_cfg& c = *ctx.controls;
     const options_cfg& o = *ctx.options;
@@ -39,13 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         fuzz_fail("skin or tune out of range");
 
     const auto loaded = values_of(ctx);
-    if (save_controls(ctx) != 1) fuzz_fail("save failed");
+    if (save_controls(*ctx.controls, *ctx.options) != 1) fuzz_fail("save failed");
     game_ctx again;
     new_game_ctx(again);
     default_options(*again.options);
     default_controls(*again.controls);
     again.controls->key_right = 1; // so a field the file failed to set would show
-    if (load_controls(again) != 1 || values_of(again) != loaded)
+    if (load_controls(*again.controls, *again.options) != 1 || values_of(again) != loaded)
         fuzz_fail("saved settings read back differently");
     free_game_ctx(again);
     free_game_ctx(ctx);

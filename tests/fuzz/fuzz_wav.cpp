@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "app/audio.h"
-#include "app/media_check.h"
+#include "toolkit/media_check.h"
 #include "fuzz_audio.h"
 #include "fuzz_dir.h"
 

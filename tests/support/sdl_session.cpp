@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/audio.h"
+#include "app/startup.h"
 #include "support/virtual_joystick.h"
 
 sdl_session::sdl_session(int virtual_joysticks) {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <map>
 
-#include "app/clock.h"
+#include "toolkit/clock.h"
 
 struct virtual_clock {
     uint32_t now = 0;

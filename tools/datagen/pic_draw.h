@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sdl_owner.h"
+#include "toolkit/sdl_owner.h"
 
 struct rgb {
     Uint8 r, g, b;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/layout.h"
+#include "toolkit/layout.h"
 #include "pic_draw.h"
 
 // The colour key of the marker picture.

@@ -1,4 +1,4 @@
-#include "app/clock.h"
+#include "toolkit/clock.h"
 
 #include <SDL.h>
 

@@ -4,8 +4,8 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include "app/layout.h"
-#include "app/sdl_owner.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 inline constexpr SDL_Color DRAW_WHITE{255, 255, 255, 0};
 inline constexpr const char* DRAW_FONT_PATH = "font/comic.ttf";

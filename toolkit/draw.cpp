@@ -1,4 +1,4 @@
-#include "app/draw.h"
+#include "toolkit/draw.h"
 
 #include <algorithm>
 #include <cstdint>

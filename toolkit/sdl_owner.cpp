@@ -1,10 +1,10 @@
-#include "app/sdl_owner.h"
+#include "toolkit/sdl_owner.h"
 
 #include <SDL_image.h>
 
 #include <vector>
 
-#include "app/media_check.h"
+#include "toolkit/media_check.h"
 
 namespace {
 

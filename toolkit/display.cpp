@@ -1,4 +1,4 @@
-#include "app/display.h"
+#include "toolkit/display.h"
 
 #include <SDL.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_ctx.h"
+#include "toolkit/layout.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ constexpr int DISPLAY_FIT_DEN = 3;
 int display_scale_for(int desk_w, int desk_h) {
     if (desk_w <= 0 || desk_h <= 0) return 1;
     int k = 1;
-    while ((k + 1) * CTX_SCREEN_W * DISPLAY_FIT_DEN <= desk_w * DISPLAY_FIT_NUM &&
-           (k + 1) * CTX_SCREEN_H * DISPLAY_FIT_DEN <= desk_h * DISPLAY_FIT_NUM)
+    while ((k + 1) * LAYOUT_SCREEN_W * DISPLAY_FIT_DEN <= desk_w * DISPLAY_FIT_NUM &&
+           (k + 1) * LAYOUT_SCREEN_H * DISPLAY_FIT_DEN <= desk_h * DISPLAY_FIT_NUM)
         ++k;
     return k;
 }

@@ -1,4 +1,4 @@
-#include "app/media_check.h"
+#include "toolkit/media_check.h"
 
 #include <array>
 #include <cerrno>
