@@ -45,7 +45,7 @@ struct input_state {
 
 // The ten best results, best first, as text lines.
 constexpr int SCORE_LINES = 10;
-constexpr int SCORE_SLOT = 20;  // characters per line, terminator included
+constexpr int SCORE_SLOT = 20; // characters per line, terminator included
 
 // The scores file as it was when the table was last read from it, so the end of a game can
 // tell that another copy of the game saved in between.

@@ -10,17 +10,17 @@
 
 #include "app/audio.h"
 #include "app/command_line.h"
-#include "toolkit/display.h"
-#include "toolkit/draw.h"
 #include "app/game_ctx.h"
 #include "app/startup.h"
-#include "toolkit/paths.h"
-#include "toolkit/sdl_owner.h"
 #include "game/game_loop.h"
 #include "screens/best_scores.h"
 #include "screens/main_menu.h"
 #include "screens/options.h"
 #include "store/settings.h"
+#include "toolkit/display.h"
+#include "toolkit/draw.h"
+#include "toolkit/paths.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <memory>
 
 #include "app/audio.h"
-#include "toolkit/clock.h"
-#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
 #include "game/board.h"
 #include "input/input.h"
 #include "screens/new_record.h"
 #include "store/scores.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "app/audio.h"
+#include "game/board.h"
 #include "toolkit/layout.h"
 #include "toolkit/sdl_owner.h"
-#include "game/board.h"
 
 struct game_ctx;
 struct options_cfg;

@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdio>
 
+#include "app/game_ctx.h"
 #include "toolkit/clock.h"
 #include "toolkit/draw.h"
-#include "app/game_ctx.h"
 #include "toolkit/layout.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
-#include "toolkit/clock.h"
 #include "app/game_ctx.h"
+#include "toolkit/clock.h"
 
 namespace {
 

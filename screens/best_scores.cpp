@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
 #include "input/input.h"
 #include "store/scores.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
 #include "input/input.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
 
 namespace {
 

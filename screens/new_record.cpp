@@ -8,12 +8,12 @@
 #include <memory>
 
 #include "app/audio.h"
+#include "app/game_ctx.h"
+#include "store/scores.h"
 #include "toolkit/clock.h"
 #include "toolkit/draw.h"
-#include "app/game_ctx.h"
 #include "toolkit/layout.h"
 #include "toolkit/sdl_owner.h"
-#include "store/scores.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <utility>
 
 #include "app/audio.h"
-#include "toolkit/clock.h"
-#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
 #include "input/capture.h"
 #include "input/input.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
+#include "store/replace_file.h"
 #include "toolkit/paths.h"
 #include "toolkit/sdl_owner.h"
-#include "store/replace_file.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "store/replace_file.h"
 #include "toolkit/paths.h"
 #include "toolkit/sdl_owner.h"
-#include "store/replace_file.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "toolkit/clock.h"
-#include "toolkit/draw.h"
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
-#include "toolkit/sdl_owner.h"
 #include "game/board.h"
 #include "game/game_loop.h"
 #include "input/input.h"
 #include "support/play_dir.h"
+#include "toolkit/clock.h"
+#include "toolkit/draw.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The house style: every C++ file laid out as .clang-format says, and the checks of .clang-tidy
-# clean on the program and the data generator.
+# The house style: every C++ file laid out as .clang-format says, every include of the program
+# running down its floors, and the checks of .clang-tidy clean on the program and the data
+# generator.
 # Usage: bash tests/style_check.sh <build folder with compile_commands.json>
 set -u
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -12,6 +13,8 @@ if ! clang-format --dry-run -Werror "${sources[@]}"; then
     exit 1
 fi
 echo "format: ${#sources[@]} files as .clang-format says"
+
+bash tests/include_check.sh || exit 1
 
 mapfile -t checked < <(git ls-files 'toolkit/*.cpp' 'app/*.cpp' 'input/*.cpp' 'game/*.cpp' 'screens/*.cpp' \
     'store/*.cpp' 'tools/*.cpp')

@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <string>
 
-#include "toolkit/layout.h"
-#include "toolkit/sdl_owner.h"
 #include "screens/best_scores.h"
 #include "store/scores.h"
 #include "support/play_dir.h"
@@ -13,6 +11,8 @@
 #include "support/screen_text.h"
 #include "support/sdl_session.h"
 #include "support/virtual_joystick.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

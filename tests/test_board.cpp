@@ -5,10 +5,10 @@
 #include <set>
 #include <utility>
 
+#include "game/board.h"
 #include "toolkit/draw.h"
 #include "toolkit/layout.h"
 #include "toolkit/sdl_owner.h"
-#include "game/board.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
 #include "input/capture.h"
 #include "support/play_dir.h"
 #include "support/sdl_session.h"
 #include "support/virtual_joystick.h"
+#include "toolkit/layout.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <utility>
 
+#include "support/play_dir.h"
 #include "toolkit/layout.h"
 #include "toolkit/sdl_owner.h"
-#include "support/play_dir.h"
 
 namespace {
 

@@ -16,8 +16,6 @@
 #include <vector>
 
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
-#include "toolkit/sdl_owner.h"
 #include "game/board.h"
 #include "game/game_loop.h"
 #include "input/input.h"
@@ -26,6 +24,8 @@
 #include "support/screen_text.h"
 #include "support/sdl_session.h"
 #include "support/virtual_clock.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
-#include "toolkit/sdl_owner.h"
 #include "screens/main_menu.h"
 #include "support/play_dir.h"
 #include "support/screen_run.h"
 #include "support/sdl_session.h"
 #include "support/virtual_joystick.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/audio.h"
-#include "toolkit/sdl_owner.h"
 #include "support/play_dir.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

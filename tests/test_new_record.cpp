@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/layout.h"
-#include "toolkit/sdl_owner.h"
 #include "screens/new_record.h"
 #include "store/scores.h"
 #include "support/play_dir.h"
 #include "support/screen_text.h"
 #include "support/sdl_session.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

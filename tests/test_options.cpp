@@ -14,8 +14,6 @@
 #include <vector>
 
 #include "app/game_ctx.h"
-#include "toolkit/layout.h"
-#include "toolkit/sdl_owner.h"
 #include "screens/options.h"
 #include "support/audio_out.h"
 #include "support/play_dir.h"
@@ -23,6 +21,8 @@
 #include "support/sdl_session.h"
 #include "support/test_tune.h"
 #include "support/virtual_joystick.h"
+#include "toolkit/layout.h"
+#include "toolkit/sdl_owner.h"
 
 namespace {
 

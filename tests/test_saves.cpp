@@ -222,7 +222,9 @@ TEST_F(saves_fixture, a_write_error_fails_the_save_and_keeps_the_old_file) {
     };
     // (The limit cuts the captured message as well, so only the results are compared.)
     testing::internal::CaptureStdout();
-    EXPECT_EQ(run_unprivileged(limited([this] { return save_controls(*ctx.controls, *ctx.options); })), 0);
+    EXPECT_EQ(
+        run_unprivileged(limited([this] { return save_controls(*ctx.controls, *ctx.options); })),
+        0);
     EXPECT_EQ(run_unprivileged(limited([] {
                   score_table t{};
                   default_scores(t);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "support/play_dir.h"
 #include "toolkit/display.h"
 #include "toolkit/paths.h"
-#include "support/play_dir.h"
 
 namespace fs = std::filesystem;
 

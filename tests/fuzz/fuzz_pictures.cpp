@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "fuzz_dir.h"
 #include "toolkit/media_check.h"
 #include "toolkit/sdl_owner.h"
-#include "fuzz_dir.h"
 
 namespace {
 

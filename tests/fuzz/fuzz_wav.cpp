@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "app/audio.h"
-#include "toolkit/media_check.h"
 #include "fuzz_audio.h"
 #include "fuzz_dir.h"
+#include "toolkit/media_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz_enter_dir();

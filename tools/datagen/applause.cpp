@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_file.h"
 #include "datagen.h"
 #include "mod_synth.h"
 
@@ -142,7 +143,8 @@ void put_u16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(static_cast<uint8_t>(v >> 8));
 }
 void put_tag(std::vector<uint8_t>& b, const char* tag) {
-    b.insert(b.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<uint8_t>(tag[i]));
 }
 
 } // namespace
@@ -168,15 +170,5 @@ bool write_applause(const std::string& run_dir) {
         put_u16(wav, static_cast<uint16_t>(s));
 
     const std::string path = run_dir + "/sounds/applause.wav";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "datagen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    const bool ok = std::fwrite(wav.data(), 1, wav.size(), f) == wav.size();
-    if (std::fclose(f) != 0 || !ok) {
-        std::fprintf(stderr, "datagen: write error on %s\n", path.c_str());
-        return false;
-    }
-    return true;
+    return write_bytes(path, wav);
 }

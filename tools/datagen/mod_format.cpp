@@ -89,15 +89,3 @@ std::vector<uint8_t> mod_encode(const mod_song& song) {
             out.push_back(static_cast<uint8_t>(v));
     return out;
 }
-
-bool mod_write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "datagen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!ok || !closed) std::fprintf(stderr, "datagen: write error on %s\n", path.c_str());
-    return ok && closed;
-}

@@ -63,5 +63,3 @@ double mod_note_rate(int note);
 // The whole file image; empty when the song does not fit the format (too many samples,
 // orders or patterns, a sample too long or odd-sized, a loop outside its sample).
 std::vector<uint8_t> mod_encode(const mod_song& song);
-// Writes bytes to path; false (with a message on stderr) on failure.
-bool mod_write_file(const std::string& path, const std::vector<uint8_t>& bytes);

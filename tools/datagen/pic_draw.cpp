@@ -9,6 +9,8 @@
 #include <cmath>
 #include <vector>
 
+#include "byte_file.h"
+
 rgb mix(rgb a, rgb b, double t) {
     t = std::clamp(t, 0.0, 1.0);
     auto m = [t](Uint8 u, Uint8 v) {
@@ -202,20 +204,6 @@ void put_be(std::vector<Uint8>& out, Uint32 v) {
         out.push_back(static_cast<Uint8>(v >> (8 * k)));
 }
 
-bool write_file(const std::vector<Uint8>& data, const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::perror(path.c_str());
-        return false;
-    }
-    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    if (std::fclose(f) != 0 || !ok) {
-        std::fprintf(stderr, "datagen: writing %s failed\n", path.c_str());
-        return false;
-    }
-    return true;
-}
-
 // One PNG chunk: length, type, data, and the CRC of type and data.
 void png_chunk(std::vector<Uint8>& out, const char* type, const std::vector<Uint8>& data) {
     put_be(out, static_cast<Uint32>(data.size()));
@@ -259,7 +247,7 @@ bool save_bmp_rgba(const rgba_image& img, const std::string& path) {
             const Uint8* p = &img.px[static_cast<size_t>(y * img.w + x) * 4];
             out.insert(out.end(), {p[2], p[1], p[0], p[3]});
         }
-    return write_file(out, path);
+    return write_bytes(path, out);
 }
 
 bool save_png(const rgba_image& img, const std::string& path) {
@@ -289,7 +277,7 @@ bool save_png(const rgba_image& img, const std::string& path) {
     png_chunk(out, "IHDR", header);
     png_chunk(out, "IDAT", packed);
     png_chunk(out, "IEND", {});
-    return write_file(out, path);
+    return write_bytes(path, out);
 }
 
 namespace {

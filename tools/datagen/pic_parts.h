@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "toolkit/layout.h"
 #include "pic_draw.h"
+#include "toolkit/layout.h"
 
 // The colour key of the marker picture.
 inline constexpr rgb PIC_KEY{125, 125, 125};

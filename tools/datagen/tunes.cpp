@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_file.h"
 #include "datagen.h"
 #include "mod_compose.h"
 #include "mod_format.h"
@@ -596,7 +597,7 @@ bool write_tunes(const std::string& run_dir) {
             std::fprintf(stderr, "datagen: tune %d does not fit the module format\n", n);
             return false;
         }
-        if (!mod_write_file(run_dir + "/sounds/tune" + std::to_string(n) + ".mod", bytes))
+        if (!write_bytes(run_dir + "/sounds/tune" + std::to_string(n) + ".mod", bytes))
             return false;
         ++n;
     }
