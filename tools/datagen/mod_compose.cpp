@@ -432,12 +432,20 @@ void compose_broken(compose_section& sec, int sample, const std::string& text,
     }
 }
 
-void compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
+bool compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
                    const compose_groove& fill, int fill_every, bool crash) {
     const auto kick = split_bars(groove.kick), snare = split_bars(groove.snare),
                hat = split_bars(groove.hat);
     const auto fkick = split_bars(fill.kick), fsnare = split_bars(fill.snare),
                fhat = split_bars(fill.hat);
+    // A bar of another length would shift every beat after it.
+    for (const auto* bars : {&kick, &snare, &hat, &fkick, &fsnare, &fhat})
+        for (const std::string& b : *bars)
+            if (b.size() != static_cast<size_t>(COMPOSE_BAR)) {
+                std::fprintf(stderr, "compose: drum bar '%s' is not %d rows\n", b.c_str(),
+                             COMPOSE_BAR);
+                return false;
+            }
     const bool has_fill = !fkick.empty() || !fsnare.empty() || !fhat.empty();
     const int total = total_rows(sec);
     const int last_bar = total / COMPOSE_BAR - 1;
@@ -492,6 +500,7 @@ void compose_drums(compose_section& sec, const compose_kit& kit, const compose_g
             break;
         }
     }
+    return true;
 }
 
 namespace {

@@ -635,7 +635,10 @@ bool build_tune(const tune_sheet& t, mod_song& song, uint64_t seed) {
             compose_broken(s, S_CHORD, p.chords, p.comp, t.chord_center);
         else
             compose_chords(s, S_CHORD, p.chords, p.comp, t.chord_center);
-        compose_drums(s, kit, p.groove, p.fill, 4, p.crash);
+        if (!compose_drums(s, kit, p.groove, p.fill, 4, p.crash)) {
+            std::fprintf(stderr, "datagen: '%s' part %d: bad drum text\n", t.title, index);
+            return false;
+        }
         // A tonal voice that does not start the section is silenced, so nothing of the
         // section played before it rings on.
         for (int ch = CH_BASS; ch < MOD_CHANNELS; ++ch)
