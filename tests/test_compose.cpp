@@ -186,3 +186,31 @@ TEST(compose, notes_parse_with_lengths_accents_and_refuse_bad_tokens) {
     for (const char* bad : {"c4:4", "h2:4", "c2", "c2:0", "cb1:4"})
         EXPECT_EQ(compose_notes_rows(bad), -1) << bad;
 }
+
+TEST(compose, drums_repeat_the_groove_and_lead_into_the_next_section_with_the_last_fill) {
+    compose_section s = compose_new(12);
+    const compose_kit kit{7, 8, 9, 10, 11, 12, 24, 24, 35, 24};
+    // Each bar's kick on a row of its own, so the bar played is read from where it falls.
+    const compose_groove groove{"....k........... .....k..........", "", ""};
+    const compose_groove fill{"k............... .k.............. ..k.............", "", ""};
+    ASSERT_TRUE(compose_drums(s, kit, groove, fill, 4, true));
+    // Bars 3 and 7 take the first two fill bars in turn, the section's last bar the last one.
+    const int kick_row[12] = {4, 5, 4, 0, 4, 5, 4, 1, 4, 5, 4, 2};
+    for (int bar = 0; bar < 12; ++bar)
+        for (int row = 0; row < COMPOSE_BAR; ++row)
+            EXPECT_EQ(s.rows[bar * COMPOSE_BAR + row][CH_KICK].sample, row == kick_row[bar] ? 7 : 0)
+                << "bar " << bar << ", row " << row;
+    EXPECT_EQ(s.rows[0][CH_HAT].sample, 11); // the crash
+
+    // A one-bar fill serves every fill bar.
+    compose_section one = compose_new(8);
+    ASSERT_TRUE(compose_drums(one, kit, groove, {"..k.............", "", ""}, 4, false));
+    EXPECT_EQ(one.rows[3 * COMPOSE_BAR + 2][CH_KICK].sample, 7);
+    EXPECT_EQ(one.rows[7 * COMPOSE_BAR + 2][CH_KICK].sample, 7);
+    EXPECT_EQ(one.rows[0][CH_HAT].sample, 0);
+
+    // A bar a row too long is refused before anything is written.
+    compose_section bad = compose_new(4);
+    EXPECT_FALSE(compose_drums(bad, kit, groove, {"", "", "h.......h.......h"}, 4, false));
+    EXPECT_EQ(bad.rows[4][CH_KICK].sample, 0);
+}

@@ -432,18 +432,35 @@ void compose_broken(compose_section& sec, int sample, const std::string& text,
     }
 }
 
-void compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
+bool compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
                    const compose_groove& fill, int fill_every, bool crash) {
     const auto kick = split_bars(groove.kick), snare = split_bars(groove.snare),
                hat = split_bars(groove.hat);
     const auto fkick = split_bars(fill.kick), fsnare = split_bars(fill.snare),
                fhat = split_bars(fill.hat);
+    // A bar of another length would shift every beat after it.
+    for (const auto* bars : {&kick, &snare, &hat, &fkick, &fsnare, &fhat})
+        for (const std::string& b : *bars)
+            if (b.size() != static_cast<size_t>(COMPOSE_BAR)) {
+                std::fprintf(stderr, "compose: drum bar '%s' is not %d rows\n", b.c_str(),
+                             COMPOSE_BAR);
+                return false;
+            }
     const bool has_fill = !fkick.empty() || !fsnare.empty() || !fhat.empty();
     const int total = total_rows(sec);
+    const int last_bar = total / COMPOSE_BAR - 1;
+    const int fill_bars = static_cast<int>(std::max({fkick.size(), fsnare.size(), fhat.size()}));
+    int fills = 0; // fills before the last bar so far
     for (int r = 0; r < total; ++r) {
         const int bar = r / COMPOSE_BAR;
-        const bool in_fill = has_fill && fill_every > 0 && bar % fill_every == fill_every - 1;
-        const int fr = r % COMPOSE_BAR; // a fill is one bar
+        const bool in_fill =
+            has_fill && (bar == last_bar || (fill_every > 0 && bar % fill_every == fill_every - 1));
+        if (in_fill && r % COMPOSE_BAR == 0 && bar != last_bar) ++fills;
+        // The fill into the next section plays the fill text's last bar, the fills before it
+        // its other bars in turn.
+        const int fill_bar =
+            bar == last_bar ? fill_bars - 1 : (fills - 1) % std::max(fill_bars - 1, 1);
+        const int fr = fill_bar * COMPOSE_BAR + r % COMPOSE_BAR;
         const char k = in_fill ? bar_char(fkick, fr) : bar_char(kick, r);
         const char s = in_fill ? bar_char(fsnare, fr) : bar_char(snare, r);
         const char h = crash && r == 0 ? 'c' : in_fill ? bar_char(fhat, fr) : bar_char(hat, r);
@@ -483,6 +500,7 @@ void compose_drums(compose_section& sec, const compose_kit& kit, const compose_g
             break;
         }
     }
+    return true;
 }
 
 namespace {

@@ -124,9 +124,12 @@ struct compose_groove {
     const char* snare;
     const char* hat;
 };
-// Writes the groove; the fill replaces the last bar of every `fill_every` bars; a crash on
-// the first row when crash is set.
-void compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
+// Writes the groove; the fill replaces the last bar of every `fill_every` bars and the
+// section's last bar. The section's last bar takes the fill text's last bar (the fill into the
+// next section), the others take its other bars in turn; a one-bar fill serves all. A crash
+// on the first row when crash is set. Returns false (after a message on stderr), writing
+// nothing, when a bar is not 16 characters.
+bool compose_drums(compose_section& sec, const compose_kit& kit, const compose_groove& groove,
                    const compose_groove& fill, int fill_every, bool crash);
 
 struct compose_control {
