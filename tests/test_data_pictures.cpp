@@ -277,7 +277,19 @@ TEST_F(data_pictures, menu_keeps_the_marker_column_black_and_labels_beside_it) {
 
 TEST_F(data_pictures, options_leave_dark_room_for_the_drawn_texts) {
     surface_ptr s = bmp("options.bmp");
-    ASSERT_TRUE(s);
+    surface_ptr skin = bmp("skin2.bmp");
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 20)); // as the capture draws its prompts
+    ASSERT_TRUE(s && skin && font);
+    // The capture's black prompt box and the skin preview (with black corners) lie on exact
+    // black, the prompt with room to spare before anything else in its row.
+    for (const char* prompt : {"appuyer sur droite", "appuyer sur gauche"}) {
+        int w = 0, h = 0;
+        ASSERT_EQ(TTF_SizeText(font.get(), prompt, &w, &h), 0);
+        EXPECT_EQ(non_black(s.get(), LAYOUT_OPT_PROMPT_AT.x, LAYOUT_OPT_PROMPT_AT.y, w + 16, h), 0)
+            << prompt;
+    }
+    EXPECT_EQ(
+        non_black(s.get(), LAYOUT_OPT_PREVIEW_AT.x, LAYOUT_OPT_PREVIEW_AT.y, skin->w, skin->h), 0);
     // white 20-point texts go here: device name, controls, tune title
     for (const layout_at& t :
          {LAYOUT_OPT_PAD_NAME_AT, LAYOUT_OPT_KEYS_AT, LAYOUT_OPT_MUSIC_NAME_AT})
@@ -360,6 +372,74 @@ TEST_F(data_pictures, options_rows_centre_their_values_and_leave_room_around_lab
         EXPECT_GE(LAYOUT_OPT_LABEL_RIGHT - right, 10) << "row " << k;
         EXPECT_GE(top - edges[k], 6) << "row " << k;
         EXPECT_GE(edges[k + 1] - bottom, 6) << "row " << k;
+    }
+}
+
+// Middle (in pixel edges) of the pixels brighter than the backdrop in rows top..bottom-1;
+// -1 when there are none.
+double bright_centre(SDL_Surface* s, int top, int bottom) {
+    int left = s->w, right = -1;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < s->w; ++x)
+            if (luma(at(s, x, y)) > 90) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return right < 0 ? -1 : (left + right + 1) / 2.0;
+}
+
+// The baseline of the gold letters in a rectangle: the row below the lowest ink that most
+// columns share (descenders and round overshoots are fewer); -1 when there is no ink.
+int gold_baseline(SDL_Surface* s, int x0, int y0, int x1, int y1) {
+    std::array<int, 600> votes{};
+    for (int x = x0; x < x1; ++x)
+        for (int y = y1 - 1; y >= y0; --y) {
+            const pix p = at(s, x, y);
+            if (p.r < 150 || p.r - p.b < 80) continue;
+            ++votes[static_cast<size_t>(y + 1)];
+            break;
+        }
+    const auto best = std::max_element(votes.begin(), votes.end());
+    return *best == 0 ? -1 : static_cast<int>(best - votes.begin());
+}
+
+TEST_F(data_pictures, centred_elements_and_label_baselines_follow_the_layout) {
+    surface_ptr menu = bmp("menu.bmp"), options = bmp("options.bmp");
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 20)); // as the options screen draws
+    ASSERT_TRUE(menu && options && font);
+    constexpr int LAST_Y = LAYOUT_MENU_FIRST_Y + LAYOUT_MENU_STEP * (LAYOUT_MENU_ENTRIES - 1);
+    const auto& edges = LAYOUT_OPT_ROW_EDGES;
+    auto button_row = [](int k) {
+        return LAYOUT_OPT_CURSOR_AT[static_cast<size_t>(k)].y + LAYOUT_MARKER_TIP_Y;
+    };
+    struct band {
+        SDL_Surface* pic;
+        const char* what;
+        int top, bottom;
+    };
+    for (const band& b : {
+             band{menu.get(), "menu logo", 0, LAYOUT_MENU_FIRST_Y - 60},
+             band{menu.get(), "menu entries", LAYOUT_MENU_FIRST_Y, LAST_Y + LAYOUT_MARKER_H},
+             band{menu.get(), "menu footer", LAYOUT_SCREEN_H - 60, LAYOUT_SCREEN_H},
+             band{options.get(), "options title", 0, edges.front() - 80},
+             band{options.get(), "options help", edges.front() - 70, edges.front() - 10},
+             band{options.get(), "options table", edges.front(), edges.back()},
+             band{options.get(), "options cancel", button_row(4) - 10, button_row(4) + 10},
+             band{options.get(), "options keep", button_row(5) - 10, button_row(5) + 10},
+         }) {
+        const double c = bright_centre(b.pic, b.top, b.bottom);
+        EXPECT_LE(std::abs(c - LAYOUT_SCREEN_W / 2.0), 1.0) << b.what << " centred on " << c;
+    }
+    // each label stands on the baseline of the text the screen draws in its row
+    const std::array<std::pair<size_t, int>, 3> texts{{{0, LAYOUT_OPT_PAD_NAME_AT.y},
+                                                       {1, LAYOUT_OPT_KEYS_AT.y},
+                                                       {3, LAYOUT_OPT_MUSIC_NAME_AT.y}}};
+    for (auto [row, y] : texts) {
+        const int label = gold_baseline(options.get(), LAYOUT_OPT_PANEL_LEFT, edges[row],
+                                        LAYOUT_OPT_LABEL_RIGHT, edges[row + 1]);
+        const int text = y + TTF_FontAscent(font.get());
+        EXPECT_LE(std::abs(label - text), 1)
+            << "row " << row << ": label " << label << ", text " << text;
     }
 }
 
