@@ -298,6 +298,6 @@ bool write_pictures(const std::string& run_dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec); // a failure shows at the first write
     return write_icon(dir) && write_marker(dir) && write_skins(dir) && write_devices(dir) &&
-           write_cup(dir) && write_menu(dir, run_dir) && write_board(dir, run_dir) &&
+           write_cup(dir, run_dir) && write_menu(dir, run_dir) && write_board(dir, run_dir) &&
            write_options(dir, run_dir);
 }
