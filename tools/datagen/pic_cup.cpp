@@ -199,7 +199,7 @@ bool legend(SDL_Surface* b, TTF_Font* word, TTF_Font* cap) {
 bool write_cup(const std::string& dir, const std::string& run_dir) {
     surface_ptr big = new_canvas(CUP_W * CUP_F, CUP_H * CUP_F);
     font_ptr word = open_font(run_dir, 26 * CUP_F, TTF_STYLE_BOLD);
-    font_ptr cap = open_font(run_dir, 18 * CUP_F, TTF_STYLE_BOLD);
+    font_ptr cap = open_font(run_dir, 20 * CUP_F, TTF_STYLE_BOLD);
     if (!big || !word || !cap) return false;
     SDL_Surface* b = big.get();
     for (int y = 0; y < b->h; ++y)
