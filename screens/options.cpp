@@ -229,8 +229,13 @@ void take_commands(options_state& st, SDL_Surface*& screen, game_ctx& ctx) {
     } else {
         nav_clear(in, INPUT_NAV_UP);
         nav_clear(in, INPUT_NAV_DOWN);
-        // Return means nothing on these items; dropped so it cannot fire on 4 or 5 later.
-        if (st.cursor == 0 || st.cursor == 2 || st.cursor == 3) in.keys[SDLK_RETURN] = 0;
+        // A choice (Return or the choose button) means nothing on these items; dropped so it
+        // cannot fire on 4 or 5 later.
+        if (st.cursor == 0 || st.cursor == 2 || st.cursor == 3) {
+            in.keys[SDLK_RETURN] = 0;
+            in.button_left_cmd = 0;
+            in.button_left_held = 0;
+        }
     }
     if (nav_take(in, INPUT_NAV_LEFT)) st.direction = -1;
     if (nav_take(in, INPUT_NAV_RIGHT)) st.direction = 1;

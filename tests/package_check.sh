@@ -103,7 +103,7 @@ find "$root" -printf '%P %s %T@\n' | sort >"$tmp/root-before.txt"
 
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
-on_menu() { golden_at "$wid" 345 100; }
+on_menu() { golden_at "$wid" 335 100; }
 # start_game: the unpacked program in $elsewhere; sets prog_pid and wid.
 start_game() {
     (cd "$elsewhere" && exec env -u XDG_DATA_HOME HOME="$home" SDL_VIDEODRIVER=x11 \

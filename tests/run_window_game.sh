@@ -21,7 +21,7 @@ prog_pid=$!
 find_window || fail "no window named Quelbo_KV within a minute"
 
 # The menu shows its golden picture at (345, 100), where the play screen is black.
-on_menu() { golden_at "$wid" 345 100; }
+on_menu() { golden_at "$wid" 335 100; }
 
 play_to_record
 [ "$status" = 124 ] && fail "the program did not end after 4 in the menu"

@@ -23,7 +23,7 @@ audio=$tmp/audio.raw
 prog_pid=$!
 find_window || fail "no window named Quelbo_KV within a minute"
 
-on_menu() { golden_at "$wid" 345 100; }   # the menu's title
+on_menu() { golden_at "$wid" 335 100; }   # the menu's title
 on_options() { golden_at "$wid" 210 75; } # the options screen's title
 alive() { kill -0 "$prog_pid" 2>/dev/null; }
 press() {

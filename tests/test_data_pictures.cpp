@@ -108,19 +108,37 @@ rgba at_rgba(SDL_Surface* s, int x, int y) {
     return {r, g, b, a};
 }
 
-// The icon's corners lie outside its rounded tile, the middles of its sides on the tile's frame,
-// its middle on the tile.
+// The icon is a rounded tile with the same clear margin on every side, as icon themes keep
+// one (at least a pixel, about a sixteenth of the side); outside the tile the icon is clear,
+// inside it opaque, with the cells of the piece lit in its middle.
 void expect_rounded_tile(SDL_Surface* s, const std::string& name) {
     ASSERT_EQ(s->format->BytesPerPixel, 4) << name;
     ASSERT_NE(s->format->Amask, 0u) << name << " has no alpha";
-    const int e = s->w - 1, m = s->w / 2;
-    for (auto [x, y] : {std::pair{0, 0}, {e, 0}, {0, e}, {e, e}}) {
+    const int n = s->w, m = n / 2;
+    // the margin on each side: clear pixels from the edge inwards along the middle lines
+    auto clear_run = [&](int x, int y, int dx, int dy) {
+        int k = 0;
+        while (k < m && at_rgba(s, x + k * dx, y + k * dy).a < 128)
+            ++k;
+        return k;
+    };
+    const std::array<int, 4> margins{clear_run(0, m, 1, 0), clear_run(n - 1, m, -1, 0),
+                                     clear_run(m, 0, 0, 1), clear_run(m, n - 1, 0, -1)};
+    for (int k : margins) {
+        EXPECT_EQ(k, margins[0]) << name << " margins differ";
+        EXPECT_GE(k, 1) << name;
+        EXPECT_GE(k, n / 20) << name;
+        EXPECT_LE(k, std::max(1, n / 10)) << name;
+    }
+    const int e = n - 1, t = margins[0], f = n - 1 - t; // the tile's first and last rows
+    // the picture's corners are clear, the tile's corners mostly (rounded)
+    for (auto [x, y] : {std::pair{0, 0}, {e, 0}, {0, e}, {e, e}, {t, t}, {f, t}, {t, f}, {f, f}}) {
         const rgba p = at_rgba(s, x, y);
-        EXPECT_LE(p.a, 8) << name << " corner " << x << "," << y; // at most a trace of the edge
+        EXPECT_LE(p.a, x == t || x == f ? 127 : 0) << name << " corner " << x << "," << y;
         // where the alpha is ignored the tile shows square, never with black corners
         EXPECT_GT(luma({p.r, p.g, p.b}), 60) << name << " corner " << x << "," << y;
     }
-    for (auto [x, y] : {std::pair{m, 0}, {0, m}, {e, m}, {m, e}}) {
+    for (auto [x, y] : {std::pair{m, t}, {t, m}, {f, m}, {m, f}}) {
         const rgba p = at_rgba(s, x, y);
         EXPECT_EQ(p.a, 255) << name << " side " << x << "," << y;
         EXPECT_GT(luma({p.r, p.g, p.b}), 60) << name << " side " << x << "," << y;
@@ -277,7 +295,19 @@ TEST_F(data_pictures, menu_keeps_the_marker_column_black_and_labels_beside_it) {
 
 TEST_F(data_pictures, options_leave_dark_room_for_the_drawn_texts) {
     surface_ptr s = bmp("options.bmp");
-    ASSERT_TRUE(s);
+    surface_ptr skin = bmp("skin2.bmp");
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 20)); // as the capture draws its prompts
+    ASSERT_TRUE(s && skin && font);
+    // The capture's black prompt box and the skin preview (with black corners) lie on exact
+    // black, the prompt with room to spare before anything else in its row.
+    for (const char* prompt : {"appuyer sur droite", "appuyer sur gauche"}) {
+        int w = 0, h = 0;
+        ASSERT_EQ(TTF_SizeText(font.get(), prompt, &w, &h), 0);
+        EXPECT_EQ(non_black(s.get(), LAYOUT_OPT_PROMPT_AT.x, LAYOUT_OPT_PROMPT_AT.y, w + 16, h), 0)
+            << prompt;
+    }
+    EXPECT_EQ(
+        non_black(s.get(), LAYOUT_OPT_PREVIEW_AT.x, LAYOUT_OPT_PREVIEW_AT.y, skin->w, skin->h), 0);
     // white 20-point texts go here: device name, controls, tune title
     for (const layout_at& t :
          {LAYOUT_OPT_PAD_NAME_AT, LAYOUT_OPT_KEYS_AT, LAYOUT_OPT_MUSIC_NAME_AT})
@@ -363,6 +393,74 @@ TEST_F(data_pictures, options_rows_centre_their_values_and_leave_room_around_lab
     }
 }
 
+// Middle (in pixel edges) of the pixels brighter than the backdrop in rows top..bottom-1;
+// -1 when there are none.
+double bright_centre(SDL_Surface* s, int top, int bottom) {
+    int left = s->w, right = -1;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < s->w; ++x)
+            if (luma(at(s, x, y)) > 90) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return right < 0 ? -1 : (left + right + 1) / 2.0;
+}
+
+// The baseline of the gold letters in a rectangle: the row below the lowest ink that most
+// columns share (descenders and round overshoots are fewer); -1 when there is no ink.
+int gold_baseline(SDL_Surface* s, int x0, int y0, int x1, int y1) {
+    std::array<int, 600> votes{};
+    for (int x = x0; x < x1; ++x)
+        for (int y = y1 - 1; y >= y0; --y) {
+            const pix p = at(s, x, y);
+            if (p.r < 150 || p.r - p.b < 80) continue;
+            ++votes[static_cast<size_t>(y + 1)];
+            break;
+        }
+    const auto best = std::max_element(votes.begin(), votes.end());
+    return *best == 0 ? -1 : static_cast<int>(best - votes.begin());
+}
+
+TEST_F(data_pictures, centred_elements_and_label_baselines_follow_the_layout) {
+    surface_ptr menu = bmp("menu.bmp"), options = bmp("options.bmp");
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 20)); // as the options screen draws
+    ASSERT_TRUE(menu && options && font);
+    constexpr int LAST_Y = LAYOUT_MENU_FIRST_Y + LAYOUT_MENU_STEP * (LAYOUT_MENU_ENTRIES - 1);
+    const auto& edges = LAYOUT_OPT_ROW_EDGES;
+    auto button_row = [](int k) {
+        return LAYOUT_OPT_CURSOR_AT[static_cast<size_t>(k)].y + LAYOUT_MARKER_TIP_Y;
+    };
+    struct band {
+        SDL_Surface* pic;
+        const char* what;
+        int top, bottom;
+    };
+    for (const band& b : {
+             band{menu.get(), "menu logo", 0, LAYOUT_MENU_FIRST_Y - 60},
+             band{menu.get(), "menu entries", LAYOUT_MENU_FIRST_Y, LAST_Y + LAYOUT_MARKER_H},
+             band{menu.get(), "menu footer", LAYOUT_SCREEN_H - 60, LAYOUT_SCREEN_H},
+             band{options.get(), "options title", 0, edges.front() - 80},
+             band{options.get(), "options help", edges.front() - 70, edges.front() - 10},
+             band{options.get(), "options table", edges.front(), edges.back()},
+             band{options.get(), "options cancel", button_row(4) - 10, button_row(4) + 10},
+             band{options.get(), "options keep", button_row(5) - 10, button_row(5) + 10},
+         }) {
+        const double c = bright_centre(b.pic, b.top, b.bottom);
+        EXPECT_LE(std::abs(c - LAYOUT_SCREEN_W / 2.0), 1.0) << b.what << " centred on " << c;
+    }
+    // each label stands on the baseline of the text the screen draws in its row
+    const std::array<std::pair<size_t, int>, 3> texts{{{0, LAYOUT_OPT_PAD_NAME_AT.y},
+                                                       {1, LAYOUT_OPT_KEYS_AT.y},
+                                                       {3, LAYOUT_OPT_MUSIC_NAME_AT.y}}};
+    for (auto [row, y] : texts) {
+        const int label = gold_baseline(options.get(), LAYOUT_OPT_PANEL_LEFT, edges[row],
+                                        LAYOUT_OPT_LABEL_RIGHT, edges[row + 1]);
+        const int text = y + TTF_FontAscent(font.get());
+        EXPECT_LE(std::abs(label - text), 1)
+            << "row " << row << ": label " << label << ", text " << text;
+    }
+}
+
 TEST_F(data_pictures, every_skin_has_seven_distinct_tiles_in_its_own_style) {
     std::array<std::array<std::array<double, 3>, 7>, 3> means{};
     std::array<surface_ptr, 3> skins;
@@ -412,15 +510,36 @@ TEST_F(data_pictures, cup_stands_on_black_and_zooms_to_fit_the_screen) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             bright += luma(at(cup.get(), x, y)) > 100;
-    EXPECT_GT(bright, w * h / 5);
+    EXPECT_GT(bright, w * h / 6);
     surface_ptr final_pic(rotozoomSurface(cup.get(), 0, 0.75, 0));
     ASSERT_TRUE(final_pic);
     EXPECT_LE(final_pic->w, 540);
     EXPECT_LE(final_pic->h, 600);
     EXPECT_GE(final_pic->w, 200);
+    // Centred on the screen as the new-record screen shows it, it stays black under the
+    // place text and the widest name, which the screen draws over it at 40 points.
+    font_ptr font(TTF_OpenFont("font/comic.ttf", 40));
+    ASSERT_TRUE(font);
+    const int x0 = LAYOUT_SCREEN_W / 2 - final_pic->w / 2;
+    const int y0 = LAYOUT_SCREEN_H / 2 - final_pic->h / 2;
+    struct text_at {
+        const char* text;
+        layout_at at;
+    };
+    for (const text_at& t :
+         {text_at{"nouveau classement : 10", LAYOUT_RECORD_RANK_AT},
+          text_at{"mmm", LAYOUT_RECORD_NAME_AT}, text_at{"www", LAYOUT_RECORD_NAME_AT}}) {
+        int w = 0, h = 0;
+        ASSERT_EQ(TTF_SizeText(font.get(), t.text, &w, &h), 0);
+        int covered = 0;
+        for (int y = std::max(t.at.y, y0); y < std::min(t.at.y + h, y0 + final_pic->h); ++y)
+            for (int x = std::max(t.at.x, x0); x < std::min(t.at.x + w, x0 + final_pic->w); ++x)
+                covered += !(at(final_pic.get(), x - x0, y - y0) == pix{0, 0, 0});
+        EXPECT_EQ(covered, 0) << t.text;
+    }
 }
 
-TEST_F(data_pictures, window_icon_is_a_rounded_tile_that_fills_the_square) {
+TEST_F(data_pictures, window_icon_is_a_rounded_tile_with_a_margin) {
     // loaded as the program loads it, so with the alpha its header carries
     surface_ptr icon = load_bmp("pics/icone.bmp");
     ASSERT_TRUE(icon) << SDL_GetError();
@@ -429,7 +548,7 @@ TEST_F(data_pictures, window_icon_is_a_rounded_tile_that_fills_the_square) {
     expect_rounded_tile(icon.get(), "icone.bmp");
 }
 
-TEST_F(data_pictures, desktop_icons_come_in_every_size_with_transparent_corners) {
+TEST_F(data_pictures, desktop_icons_come_in_every_size_with_a_margin) {
     const std::string dir = QUELBO_ICON_DIR;
     for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const std::string size = std::to_string(n) + "x" + std::to_string(n);

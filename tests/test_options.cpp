@@ -265,30 +265,36 @@ TEST(options_screen, skin_and_tune_wrap_around) {
     }
 }
 
-TEST(options_screen, return_on_items_0_2_and_3_is_dropped) {
-    sdl_session s;
+TEST(options_screen, a_choice_on_items_0_2_and_3_is_dropped) {
+    sdl_session s(1);
     ASSERT_TRUE(s.ok);
-    // Skin 1 is picked, then Return on item n (a quiet pass follows), then Downs in
-    // back-to-back passes to item 5 and Return there, which keeps skin 1. A Return still
-    // pending would start the capture on item 1 (taking two Downs, so the last Return lands
-    // on item 4), or leave through item 4: skin 1 would then not be kept.
-    for (int item : {0, 2, 3}) {
-        set_kept(s.ctx, DEFAULTS);
-        screen_run r(s, options_screen, OPTIONS_TIMING);
-        r.key(SDLK_DOWN, 2).key(R);
-        if (item < 2)
-            r.key(SDLK_UP, 2 - item);
-        else
-            r.key(SDLK_DOWN, item - 2);
-        r.key(SDLK_RETURN);
-        r.timing.step = PASS_MS;
-        r.key(SDLK_DOWN, 5 - item);
-        r.timing.step = STEP_MS;
-        r.key(SDLK_RETURN);
-        EXPECT_EQ(r.run(), 1) << "Return on item " << item;
-        EXPECT_EQ(kept(s.ctx), (std::vector<int>{0, 1, 0, 0, 0, 1, 119, 113}))
-            << "Return on item " << item;
-    }
+    // Skin 1 is picked, then the choice (Return on the keyboard, the turn-left button on the
+    // joystick) on item n (a quiet pass follows), then Downs in back-to-back passes to item 5
+    // and the choice there, which keeps skin 1. A choice still pending would start the capture
+    // on item 1 or leave through item 4: skin 1 would then not be kept.
+    for (int device : {0, 1})
+        for (int item : {0, 2, 3}) {
+            std::vector<int> start = DEFAULTS;
+            start[3] = device;
+            set_kept(s.ctx, start);
+            screen_run r(s, options_screen, OPTIONS_TIMING);
+            auto choose = [&]() -> screen_run& {
+                return device ? r.button(0, 1) : r.key(SDLK_RETURN);
+            };
+            r.key(SDLK_DOWN, 2).key(R);
+            if (item < 2)
+                r.key(SDLK_UP, 2 - item);
+            else
+                r.key(SDLK_DOWN, item - 2);
+            choose();
+            r.timing.step = PASS_MS;
+            r.key(SDLK_DOWN, 5 - item);
+            r.timing.step = STEP_MS;
+            choose();
+            start[1] = 1;
+            EXPECT_EQ(r.run(), 1) << "device " << device << ", item " << item;
+            EXPECT_EQ(kept(s.ctx), start) << "device " << device << ", item " << item;
+        }
 }
 
 TEST(options_screen, all_eight_values_are_written_back_only_by_the_keep_item) {

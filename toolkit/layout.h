@@ -62,11 +62,11 @@ inline constexpr layout_at LAYOUT_OPT_PROMPT_AT{150, 250};
 inline constexpr int LAYOUT_OPT_DEVICE_PIC_W = 45;
 inline constexpr int LAYOUT_OPT_DEVICE_PIC_H = 26;
 // The settings panel: row k spans ROW_EDGES[k] to ROW_EDGES[k + 1], each centred on its
-// values; the labels stand in a column left of the values.
+// values; the labels stand in a column left of the values. The panel is centred on the screen.
 inline constexpr std::array<int, 5> LAYOUT_OPT_ROW_EDGES{194, 241, 285, 345, 384};
 inline constexpr int LAYOUT_OPT_PANEL_LEFT = 44;
 inline constexpr int LAYOUT_OPT_LABEL_RIGHT = 146;
-inline constexpr int LAYOUT_OPT_PANEL_RIGHT = 536;
+inline constexpr int LAYOUT_OPT_PANEL_RIGHT = LAYOUT_SCREEN_W - LAYOUT_OPT_PANEL_LEFT;
 
 // Best-scores screen: the title, then line k (1 to 10) at y = LINES_Y + k * STEP.
 inline constexpr layout_at LAYOUT_BEST_TITLE_AT{150, 5};

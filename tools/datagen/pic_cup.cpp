@@ -1,5 +1,6 @@
-// The trophy of the new-record screen: a gold cup with handles on a plinth, on black, drawn
-// at twice the size and shrunk so its edges stay smooth when the program turns and zooms it.
+// The trophy of the new-record screen: a gold cup with handles on a plinth, on black, and
+// below it a legend of the keys that enter the name; drawn at twice the size and shrunk so its
+// edges stay smooth when the program turns and zooms it.
 #include <SDL_gfxPrimitives.h>
 
 #include <algorithm>
@@ -11,8 +12,14 @@
 
 namespace {
 
-constexpr int CUP_SIZE = 400, CUP_F = 2;
+// The picture, and the place of the cup's own 400-pixel square in it. The program shows the
+// picture at 0.75 centred on the screen: the cup's top stays below the name it draws
+// above the cup, the legend fills the room below the cup.
+constexpr int CUP_W = 480, CUP_H = 520, CUP_F = 2;
+constexpr int CUP_OX = 40, CUP_OY = 16;
 constexpr double CUP_CX = 200;
+// The legend's panel: top row and height, in picture pixels.
+constexpr int LEGEND_Y = 416, LEGEND_H = 96;
 
 // Gold from shadow to highlight, v in 0..1.
 rgb gold(double v) {
@@ -128,28 +135,91 @@ void glint(SDL_Surface* s, double cx, double cy, double r) {
                      static_cast<Sint16>(w * CUP_F), 255, 255, 255, 255);
 }
 
+// A key cap in the panel style at (x, y) of the big canvas, w by h.
+void key_cap(SDL_Surface* b, int x, int y, int w, int h) {
+    panel_style st = theme_panel();
+    st.radius = 6 * CUP_F;
+    st.edge = 2 * CUP_F;
+    st.glow = 0;
+    st.fill_top = {44, 58, 118};
+    st.fill_bottom = {16, 22, 58};
+    panel(b, x, y, w, h, st);
+}
+
+// A white arrow head centred in a key cap, pointing by (dx, dy), one of the four directions.
+void arrow(SDL_Surface* b, int cx, int cy, int dx, int dy) {
+    const int r = 9 * CUP_F, half = 8 * CUP_F;
+    const int tx = cx + dx * r, ty = cy + dy * r;         // tip
+    const int bx = cx - dx * r / 2, by = cy - dy * r / 2; // middle of the base
+    filledTrigonRGBA(b, static_cast<Sint16>(tx), static_cast<Sint16>(ty),
+                     static_cast<Sint16>(bx + dy * half), static_cast<Sint16>(by + dx * half),
+                     static_cast<Sint16>(bx - dy * half), static_cast<Sint16>(by - dx * half), 255,
+                     255, 255, 255);
+}
+
+// The keys of the name entry under the cup: three columns of key caps over a golden word.
+bool legend(SDL_Surface* b, TTF_Font* word, TTF_Font* cap) {
+    constexpr int F = CUP_F, X = 16 * F, W = (CUP_W - 32) * F, Y = LEGEND_Y * F;
+    panel_style st = theme_panel();
+    st.radius = 14 * F;
+    st.edge = 2 * F;
+    st.glow = 0;
+    panel(b, X, Y, W, LEGEND_H * F, st);
+    constexpr int KEY = 36 * F, GAP = 8 * F, KEY_Y = Y + 10 * F;
+    const int word_y = KEY_Y + KEY + 4 * F;
+    bool ok = true;
+    for (int k = 0; k < 3; ++k) {
+        const int cx = X + W * (2 * k + 1) / 6;
+        if (k < 2) {
+            const int dx = k == 0 ? 0 : 1, dy = k == 0 ? 1 : 0; // up and down, left and right
+            for (int side : {-1, 1}) {
+                const int x = side < 0 ? cx - GAP / 2 - KEY : cx + GAP / 2;
+                key_cap(b, x, KEY_Y, KEY, KEY);
+                arrow(b, x + KEY / 2, KEY_Y + KEY / 2, dx * side, dy * side);
+            }
+        } else {
+            const char* enter = "Entr\xe9"
+                                "e";
+            const int w = text_width(cap, enter) + 20 * F;
+            key_cap(b, cx - w / 2, KEY_Y, w, KEY);
+            ok = draw_text_centred(b, cap, enter, cx, KEY_Y + (KEY - TTF_FontHeight(cap)) / 2,
+                                   theme::TEXT_TOP, theme::TEXT_BOTTOM) &&
+                 ok;
+        }
+        static constexpr std::array<const char*, 3> WORDS{"lettre", "place", "valider"};
+        ok = draw_text_centred(b, word, WORDS[static_cast<size_t>(k)], cx, word_y, theme::GOLD_TOP,
+                               theme::GOLD_BOTTOM, 2 * F) &&
+             ok;
+    }
+    return ok;
+}
+
 } // namespace
 
-bool write_cup(const std::string& dir) {
-    surface_ptr big = new_canvas(CUP_SIZE * CUP_F, CUP_SIZE * CUP_F);
-    if (!big) return false;
+bool write_cup(const std::string& dir, const std::string& run_dir) {
+    surface_ptr big = new_canvas(CUP_W * CUP_F, CUP_H * CUP_F);
+    font_ptr word = open_font(run_dir, 26 * CUP_F, TTF_STYLE_BOLD);
+    font_ptr cap = open_font(run_dir, 20 * CUP_F, TTF_STYLE_BOLD);
+    if (!big || !word || !cap) return false;
     SDL_Surface* b = big.get();
     for (int y = 0; y < b->h; ++y)
         for (int x = 0; x < b->w; ++x) {
-            const double px = (x + 0.5) / CUP_F, py = (y + 0.5) / CUP_F;
-            // a warm halo that fades to black well inside the square, so turning shows no edge
-            const double d = std::hypot(px - CUP_CX, py - 215) / 190;
+            // in the cup's own square
+            const double px = (x + 0.5) / CUP_F - CUP_OX, py = (y + 0.5) / CUP_F - CUP_OY;
+            // a warm halo that fades to black well inside the picture, so turning shows no edge
+            const double d = std::hypot(px - CUP_CX, py - 215) / 170;
             rgb c = d < 1 ? mix({0, 0, 0}, {70, 44, 10}, std::pow(1 - d, 2.2)) : rgb{0, 0, 0};
             if (auto p = cup_pixel(px, py)) c = *p;
             put_px(b, x, y, c);
         }
-    star(b, CUP_CX, 150, 38, 16, 0.72);
+    star(b, CUP_OX + CUP_CX, CUP_OY + 150, 38, 16, 0.72);
     for (auto [gx, gy, gr] : {std::array<double, 3>{96, 56, 16},
                               {318, 92, 11},
                               {330, 300, 14},
                               {62, 262, 9},
                               {150, 110, 7}})
-        glint(b, gx, gy, gr);
+        glint(b, CUP_OX + gx, CUP_OY + gy, gr);
+    if (!legend(b, word.get(), cap.get())) return false;
     surface_ptr s = downsample(b, CUP_F);
     return s && save_bmp(s.get(), dir + "/cup.bmp");
 }

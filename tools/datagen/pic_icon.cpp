@@ -1,5 +1,6 @@
-// The window icon and the desktop icons: one rounded tile in the game's panel colours that
-// fills the square, with a T of glossy cells on it, worked out from shapes at every size.
+// The window icon and the desktop icons: one rounded tile in the game's panel colours with a
+// T of glossy cells on it, worked out from shapes at every size, with a clear margin around it
+// as desktop icon themes keep one (a sixteenth of the side, at least one pixel).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -10,10 +11,11 @@
 
 namespace {
 
-constexpr int ICON_SAMPLES = 8;     // samples per pixel side
-constexpr double ICON_RADIUS = 0.2; // corner radius, as a share of the side
-constexpr double ICON_EDGE = 0.055; // frame width, at least one pixel
-constexpr double ICON_CELL = 0.25;  // cell side; the T is three cells wide, two high
+constexpr int ICON_SAMPLES = 8;          // samples per pixel side
+constexpr double ICON_MARGIN = 1.0 / 16; // clear margin on each side, as a share of the side
+constexpr double ICON_RADIUS = 0.2;      // corner radius, as a share of the side
+constexpr double ICON_EDGE = 0.055;      // frame width, at least one pixel
+constexpr double ICON_CELL = 0.25;       // cell side; the T is three cells wide, two high
 constexpr rgb ICON_PIECE{176, 84, 236};
 constexpr std::array<std::pair<int, int>, 4> ICON_T{{{1, 0}, {0, 1}, {1, 1}, {2, 1}}};
 
@@ -79,7 +81,9 @@ rgba_image draw_icon(int n) {
     rgba_image img;
     img.w = img.h = n;
     img.px.resize(static_cast<size_t>(n) * n * 4);
-    const double edge = std::max(ICON_EDGE, 1.0 / n);
+    const int margin = std::max(1, static_cast<int>(std::lround(n * ICON_MARGIN)));
+    const double side = n - 2 * margin; // of the tile, in pixels
+    const double edge = std::max(ICON_EDGE, 1.0 / side);
     constexpr int S = ICON_SAMPLES;
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
@@ -88,8 +92,9 @@ rgba_image draw_icon(int n) {
             for (int j = 0; j < S; ++j)
                 for (int i = 0; i < S; ++i) {
                     colour c;
-                    if (!icon_sample((x + (i + 0.5) / S) / n, (y + (j + 0.5) / S) / n, edge, c))
-                        continue;
+                    const double u = (x - margin + (i + 0.5) / S) / side;
+                    const double v = (y - margin + (j + 0.5) / S) / side;
+                    if (!icon_sample(u, v, edge, c)) continue;
                     sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
                     ++inside;
                 }

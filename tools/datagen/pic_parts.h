@@ -19,7 +19,7 @@ bool write_icon(const std::string& dir);
 bool write_marker(const std::string& dir);
 bool write_skins(const std::string& dir);
 bool write_devices(const std::string& dir);
-bool write_cup(const std::string& dir);
+bool write_cup(const std::string& dir, const std::string& run_dir);
 bool write_menu(const std::string& dir, const std::string& run_dir);
 bool write_board(const std::string& dir, const std::string& run_dir);
 bool write_options(const std::string& dir, const std::string& run_dir);

@@ -99,12 +99,13 @@ bool write_menu(const std::string& dir, const std::string& run_dir) {
     static constexpr std::array<const char*, LAYOUT_MENU_ENTRIES> ENTRIES{
         "Jouer", "Options", "Meilleurs scores", "Quitter"};
     constexpr int LABEL_X = LAYOUT_MENU_MARKER_X + LAYOUT_MARKER_W + 14;
-    int right = 0;
+    // the board is as wide on both sides of the screen's middle, wide enough for the marker
+    // column and the longest label
+    constexpr int mid = PIC_W / 2;
+    int half = mid - (LAYOUT_MENU_MARKER_X - 30);
     for (const char* e : ENTRIES)
-        right = std::max(right, LABEL_X + text_width(entry.get(), e));
-    const int left = 130;
-    right += 28;
-    const int mid = (left + right) / 2;
+        half = std::max(half, LABEL_X + text_width(entry.get(), e) + 28 - mid);
+    const int left = mid - half, right = mid + half;
 
     // title
     panel_style tp = theme_panel();
@@ -206,7 +207,8 @@ bool write_options(const std::string& dir, const std::string& run_dir) {
     font_ptr label = open_font(run_dir, 20, TTF_STYLE_BOLD);
     font_ptr button = open_font(run_dir, 24, TTF_STYLE_BOLD);
     font_ptr small = open_font(run_dir, 16);
-    if (!s || !title || !label || !button || !small) return false;
+    font_ptr hint = open_font(run_dir, 14);
+    if (!s || !title || !label || !button || !small || !hint) return false;
     SDL_Surface* c = s.get();
     backdrop(c);
 
@@ -232,12 +234,19 @@ bool write_options(const std::string& dir, const std::string& run_dir) {
     constexpr int RY = LAYOUT_OPT_ROW_EDGES.front();
     constexpr int RW = LAYOUT_OPT_PANEL_RIGHT - RX, RH = LAYOUT_OPT_ROW_EDGES.back() - RY;
     panel_style rp = theme_panel();
-    rp.fill_top = {8, 11, 28};
-    rp.fill_bottom = {4, 5, 16};
+    // the value area is black like the boxes the program draws on it (capture prompt, skins)
+    rp.fill_top = rp.fill_bottom = {0, 0, 0};
     rp.sheen = 0;
     panel(c, RX, RY, RW, RH, rp);
     static constexpr std::array<const char*, 4> LABELS{"Appareil", "Touches", "Blocs", "Musique"};
-    const int lh = TTF_FontHeight(label.get());
+    // Each label stands on the baseline of the text the program draws in its row (at 20 points,
+    // regular); the skin row has no text, so its label is centred in the row.
+    font_ptr drawn = open_font(run_dir, 20);
+    if (!drawn) return false;
+    const int lift = TTF_FontAscent(drawn.get()) - TTF_FontAscent(label.get());
+    const std::array<int, 4> label_y{LAYOUT_OPT_PAD_NAME_AT.y + lift, LAYOUT_OPT_KEYS_AT.y + lift,
+                                     (edges[2] + edges[3]) / 2 - TTF_FontHeight(label.get()) / 2,
+                                     LAYOUT_OPT_MUSIC_NAME_AT.y + lift};
     for (size_t k = 0; k < LABELS.size(); ++k) {
         const int top = k == 0 ? RY + rp.edge : edges[k] + 1;
         const int bottom = k + 1 == LABELS.size() ? RY + RH - rp.edge : edges[k + 1];
@@ -252,33 +261,35 @@ bool write_options(const std::string& dir, const std::string& run_dir) {
         if (k > 0)
             for (int x = RX + rp.edge; x < RX + RW - rp.edge; ++x)
                 put_px(c, x, edges[k], mix(theme::EDGE_BOTTOM, {0, 0, 0}, 0.3));
-        ok = draw_text_centred(c, label.get(), LABELS[k], (RX + SPLIT) / 2,
-                               (edges[k] + edges[k + 1]) / 2 - lh / 2, theme::GOLD_TOP,
-                               theme::GOLD_BOTTOM, 2) &&
+        ok = draw_text_centred(c, label.get(), LABELS[k], (RX + SPLIT) / 2, label_y[k],
+                               theme::GOLD_TOP, theme::GOLD_BOTTOM, 2) &&
              ok;
     }
     for (int y = RY + rp.edge; y < RY + RH - rp.edge; ++y)
         put_px(c, SPLIT, y, theme::EDGE_BOTTOM);
-    // a hint at the right end of the controls' row, on its middle
-    const char* hint = "tourner \xe0 droite et \xe0 gauche";
-    ok = draw_text(c, small.get(), hint, RX + RW - 12 - text_width(small.get(), hint),
-                   (edges[1] + edges[2]) / 2 - TTF_FontHeight(small.get()) / 2, PIC_MUTED_TOP,
-                   PIC_MUTED_BOTTOM) &&
-         ok;
+    // a hint in two short lines at the right end of the controls' row, clear of the capture's
+    // prompt, which starts left in the row
+    static constexpr std::array<const char*, 2> HINT{"tourner \xe0 droite", "et \xe0 gauche"};
+    const int hh = TTF_FontHeight(hint.get());
+    for (size_t k = 0; k < HINT.size(); ++k)
+        ok = draw_text(c, hint.get(), HINT[k], RX + RW - 12 - text_width(hint.get(), HINT[k]),
+                       (edges[1] + edges[2]) / 2 - hh + static_cast<int>(k) * hh, PIC_MUTED_TOP,
+                       PIC_MUTED_BOTTOM) &&
+             ok;
 
-    // the two ways out, each centred on the cursor's tip beside it
+    // the two ways out, each on the cursor's tip beside it and centred on the screen's middle
     panel_style bp = theme_panel();
     bp.radius = 10;
     bp.glow = 4;
     const int bh = TTF_FontHeight(button.get());
-    auto way_out = [&](const layout_at& cursor, int w, const char* text) {
+    auto way_out = [&](const layout_at& cursor, const char* text) {
         const int x = cursor.x + LAYOUT_MARKER_W + 8, mid = cursor.y + LAYOUT_MARKER_TIP_Y;
-        panel(c, x, mid - 20, w, 40, bp);
-        return draw_text_centred(c, button.get(), text, x + w / 2, mid - bh / 2, theme::TEXT_TOP,
+        panel(c, x, mid - 20, 2 * (PIC_W / 2 - x), 40, bp);
+        return draw_text_centred(c, button.get(), text, PIC_W / 2, mid - bh / 2, theme::TEXT_TOP,
                                  theme::TEXT_BOTTOM, 2);
     };
-    ok = way_out(LAYOUT_OPT_CURSOR_AT[4], 120, "Annuler") && ok;
-    ok = way_out(LAYOUT_OPT_CURSOR_AT[5], 230, "Valider et quitter") && ok;
+    ok = way_out(LAYOUT_OPT_CURSOR_AT[4], "Annuler") && ok;
+    ok = way_out(LAYOUT_OPT_CURSOR_AT[5], "Valider et quitter") && ok;
     return ok && save_bmp(c, dir + "/options.bmp");
 }
 
@@ -287,6 +298,6 @@ bool write_pictures(const std::string& run_dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec); // a failure shows at the first write
     return write_icon(dir) && write_marker(dir) && write_skins(dir) && write_devices(dir) &&
-           write_cup(dir) && write_menu(dir, run_dir) && write_board(dir, run_dir) &&
+           write_cup(dir, run_dir) && write_menu(dir, run_dir) && write_board(dir, run_dir) &&
            write_options(dir, run_dir);
 }
