@@ -50,7 +50,7 @@ void main_loop(SDL_Surface*& screen, game_ctx& ctx) {
 
 // The folder the saves go to, as the player would look for it.
 std::string save_folder(const paths_roots& roots) {
-    if (roots.installed) return roots.data;
+    if (roots.installed) return roots.data.empty() ? "?" : roots.data;
     return (std::filesystem::path(roots.assets) / roots.data).lexically_normal().string();
 }
 
@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
         return cmd.action == CMD_HELP ? 0 : 2;
     }
     if (!found) {
-        std::puts("MAIN / Err donnees du jeu introuvables : ni pics/ ici, ni pres du programme, ni "
-                  "dans ../share/games/quelbo-kv/");
+        std::puts("MAIN / Err donnees du jeu introuvables : ni pics/ pres du programme, ni "
+                  "../share/games/quelbo-kv/pics/");
         return 1;
     }
     if (!paths_apply(roots)) return 1;
