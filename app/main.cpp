@@ -92,8 +92,10 @@ int main(int argc, char** argv) {
         std::printf("Err init FSOUND :%s\n", text ? text : "");
         return 1;
     }
-    // No window where nobody can see it: the layer would fall back to an invisible one.
+    // No window where nobody can see it: the library would fall back to a driver without one.
     if (const char* reason = display_missing_reason()) {
+        // A text-mode driver gives the terminal back first, so the message can be read.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         std::printf("MAIN / Err init fenetre %s\n", reason);
         FSOUND_Close();
         return 1;

@@ -63,6 +63,25 @@ TEST(display, the_largest_scale_that_fits_two_thirds_of_the_desktop) {
         EXPECT_EQ(display_scale_for(d.w, d.h), d.scale) << d.w << "x" << d.h;
 }
 
+TEST(display, only_a_desktop_driver_or_the_players_choice_opens_the_window) {
+    struct row {
+        const char *asked, *driver;
+        bool named, window;
+    };
+    for (const row r : {row{"", "x11", true, true}, row{nullptr, "wayland", true, true},
+                        row{nullptr, "X11", false, true}, row{"", "offscreen", false, false},
+                        row{nullptr, "dummy", false, false}, row{nullptr, "aalib", false, false},
+                        row{nullptr, "caca", true, false}, row{nullptr, "fbcon", true, false},
+                        row{nullptr, "KMSDRM", false, false}, row{nullptr, nullptr, true, false},
+                        row{"caca", "caca", false, true}, row{"dummy", "dummy", false, true}}) {
+        const char* reason = display_reason_for(r.asked, r.driver, r.named);
+        EXPECT_EQ(reason == nullptr, r.window) << (r.driver ? r.driver : "(none)");
+        if (!reason) continue;
+        // The reason says whether a desktop was named at all.
+        EXPECT_EQ(std::string(reason).find("ni DISPLAY") == std::string::npos, r.named);
+    }
+}
+
 // A folder tree: an executable's folder and an installed data tree; the working folder is a
 // play folder with pics/ (play_dir), which must not count.
 struct tree_fixture : testing::Test {
