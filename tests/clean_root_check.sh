@@ -27,6 +27,7 @@ started=$SECONDS
 work=
 root=
 mounts=()
+job=
 fail() {
     echo "FAIL: $*"
     exit 1
@@ -34,14 +35,38 @@ fail() {
 # step <text>: a heading with the seconds since the start.
 step() { echo "== [$((SECONDS - started)) s] $*"; }
 
-# cleanup: every process whose root is the scratch root, by id; the mounts in reverse order;
-# then the scratch folder, only when nothing is mounted below it any more.
+# waited <command...>: runs the command in the background and waits for it, so that a signal
+# ends the script at once instead of after the command.
+waited() {
+    "$@" &
+    job=$!
+    wait "$job"
+    local status=$?
+    job=
+    return "$status"
+}
+# in_root_pids: the processes whose root is the scratch root.
+in_root_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && echo "${p#/proc/}"
+    done
+}
+# cleanup: the running job (with its process group, which debootstrap has), then every process
+# whose root is the scratch root, by id; the mounts in reverse order; then the scratch folder,
+# only when nothing is mounted below it any more.
 cleanup() {
     local p i
     [ -n "$work" ] || return
+    if [ -n "$job" ]; then
+        kill -KILL -- "-$job" 2>/dev/null
+        kill -KILL "$job" 2>/dev/null
+    fi
     if [ -n "$root" ]; then
-        for p in /proc/[0-9]*; do
-            [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill -KILL "${p#/proc/}" 2>/dev/null
+        for p in $(in_root_pids); do kill -KILL "$p" 2>/dev/null; done
+        for i in 1 2 3 4 5 6 7 8 9 10; do
+            [ -z "$(in_root_pids)" ] && break
+            sleep 0.5
         done
     fi
     for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
@@ -109,8 +134,9 @@ mount_in_root() { # mount_in_root <point in the root> <mount arguments...>
 }
 # apt_in_root <apt-get arguments...>: with fresh package lists when the cached ones fall short.
 apt_in_root() {
-    in_root apt-get -y -q "$@" >>"$work/apt.log" 2>&1 && return 0
-    in_root apt-get -q update >>"$work/apt.log" 2>&1 && in_root apt-get -y -q "$@" >>"$work/apt.log" 2>&1
+    waited in_root apt-get -y -q "$@" >>"$work/apt.log" 2>&1 && return 0
+    waited in_root apt-get -q update >>"$work/apt.log" 2>&1 &&
+        waited in_root apt-get -y -q "$@" >>"$work/apt.log" 2>&1
 }
 
 if [ -f "$base" ]; then
@@ -118,10 +144,12 @@ if [ -f "$base" ]; then
     tar -xpf "$base" --numeric-owner -C "$root" || fail "cannot unpack $base"
 else
     step "debootstrap --variant=minbase bookworm from $mirror (first run only)"
-    debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work/debootstrap.log" 2>&1 ||
+    waited setsid debootstrap --variant=minbase bookworm "$root" "$mirror" \
+        >"$work/debootstrap.log" 2>&1 ||
         { tail -n 30 "$work/debootstrap.log"; fail "debootstrap failed"; }
     cp -L /etc/resolv.conf "$root/etc/resolv.conf"
-    in_root apt-get -q update >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get update"; }
+    waited in_root apt-get -q update >"$work/apt.log" 2>&1 ||
+        { cat "$work/apt.log"; fail "apt-get update"; }
     tar -cpf "$base.part" --numeric-owner -C "$root" . && mv "$base.part" "$base" ||
         fail "cannot write $base"
     echo "cached as $base ($(du -m "$base" | cut -f1) MB)"
@@ -173,7 +201,7 @@ as_user() { # as_user <user spec> <environment...> -- <script arguments...>
     shift
     while [ "$1" != -- ]; do settings+=("$1"); shift; done
     shift
-    chroot --userspec="$spec" "$root" env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
+    waited chroot --userspec="$spec" "$root" env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
         LANG=C.UTF-8 QUELBO_SHOT_DIR=/var/tmp/shots "${settings[@]}" \
         bash /opt/quelbo-check/clean_root_player.sh "$@"
 }
@@ -186,18 +214,20 @@ cp "$root"/var/tmp/shots/*.png "$cache/shots/" 2>/dev/null
 # The classic SDL 1.2 library, which the package keeps out, picks a driver without a window
 # when there is no display: the game must refuse it all the same.
 step "no display with the classic SDL 1.2 library (loaded by hand, not installed)"
-in_root sh -c 'cd /tmp && apt-get download libsdl1.2debian' >>"$work/apt.log" 2>&1 ||
-    { in_root apt-get -q update >>"$work/apt.log" 2>&1 &&
-        in_root sh -c 'cd /tmp && apt-get download libsdl1.2debian' >>"$work/apt.log" 2>&1; } ||
+waited in_root sh -c 'cd /tmp && apt-get download libsdl1.2debian' >>"$work/apt.log" 2>&1 ||
+    { waited in_root apt-get -q update >>"$work/apt.log" 2>&1 &&
+        waited in_root sh -c 'cd /tmp && apt-get download libsdl1.2debian' >>"$work/apt.log" 2>&1; } ||
     fail "libsdl1.2debian cannot be downloaded"
 in_root sh -c 'dpkg-deb -x /tmp/libsdl1.2debian_*.deb /opt/classic-sdl' || fail "cannot unpack it"
 classic_deps=$(in_root dpkg-deb -f "$(cd "$root" && echo tmp/libsdl1.2debian_*.deb)" Depends |
     sed 's/([^)]*)//g; s/,/ /g')
 apt_in_root install --no-install-recommends $classic_deps ||
     { tail -n 30 "$work/apt.log"; fail "what the classic library needs cannot be installed"; }
-out=$(chroot --userspec=player:player "$root" env -i PATH=/usr/bin:/bin HOME=/home/player TERM=xterm \
-    LD_LIBRARY_PATH=/opt/classic-sdl/usr/lib/x86_64-linux-gnu sh -c \
-    'cd /tmp && timeout 20 /usr/games/quelbo-kv </dev/null 2>/dev/null; echo "exit $?"')
+waited chroot --userspec=player:player "$root" env -i PATH=/usr/bin:/bin HOME=/home/player \
+    TERM=xterm LD_LIBRARY_PATH=/opt/classic-sdl/usr/lib/x86_64-linux-gnu sh -c \
+    'cd /tmp && timeout 20 /usr/games/quelbo-kv </dev/null 2>/dev/null; echo "exit $?"' \
+    >"$work/classic.txt"
+out=$(cat "$work/classic.txt")
 library=$(chroot --userspec=player:player "$root" env LD_LIBRARY_PATH=/opt/classic-sdl/usr/lib/x86_64-linux-gnu \
     ldd /usr/games/quelbo-kv | awk '$1 == "libSDL-1.2.so.0" {print $3}')
 [[ "$library" == /opt/classic-sdl/* ]] || fail "the classic library was not the one loaded: $library"
