@@ -51,7 +51,7 @@ void main_loop(SDL_Surface*& screen, game_ctx& ctx) {
 
 // The folder the saves go to, as the player would look for it.
 std::string save_folder(const paths_roots& roots) {
-    if (roots.installed) return roots.data;
+    if (roots.installed) return roots.data.empty() ? "?" : roots.data;
     return (std::filesystem::path(roots.assets) / roots.data).lexically_normal().string();
 }
 
@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
         return cmd.action == CMD_HELP ? 0 : 2;
     }
     if (!found) {
-        std::puts("MAIN / Err donnees du jeu introuvables : ni pics/ ici, ni pres du programme, ni "
-                  "dans ../share/games/quelbo-kv/");
+        std::puts("MAIN / Err donnees du jeu introuvables : ni pics/ pres du programme, ni "
+                  "../share/games/quelbo-kv/pics/");
         return 1;
     }
     if (!paths_apply(roots)) return 1;
@@ -93,8 +93,10 @@ int main(int argc, char** argv) {
         std::printf("Err init FSOUND :%s\n", text ? text : "");
         return 1;
     }
-    // No window where nobody can see it: the layer would fall back to an invisible one.
+    // No window where nobody can see it: the library would fall back to a driver without one.
     if (const char* reason = display_missing_reason()) {
+        // A text-mode driver gives the terminal back first, so the message can be read.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         std::printf("MAIN / Err init fenetre %s\n", reason);
         FSOUND_Close();
         return 1;

@@ -3,12 +3,15 @@
 # The Debian package as a player gets it:
 #  - lintian reports no error and no warning; the desktop entry and the AppStream file validate;
 #  - it holds the program, every data file, the icons in every size, the font as a link to the
-#    file of fonts-comic-neue, and no data/ folder; it depends on the font and the libraries;
+#    file of fonts-comic-neue, and no data/ folder; it depends on the font and the libraries,
+#    and on the SDL 1.2 compatibility layer with no alternative;
 #  - one version: the package's, the one the program prints, the AppStream release;
 #  - unpacked into a scratch root and started from an unrelated folder with a scratch HOME under
 #    its own Xvfb: the menu shows, key 4 ends it with 0 and control.dat lies in
 #    $HOME/.local/share/quelbo-kv/data/; a whole game to a new record writes scores.dat there;
-#    nothing is written into the working folder or the unpacked tree;
+#    nothing is written into the working folder or the unpacked tree; started from a folder
+#    that holds pics/ and a data/ of links to the player's files, it shows its menu all the
+#    same and writes nothing there;
 #  - without a display it prints "MAIN / Err init fenetre" with a reason and exits 1.
 # Usage: bash package_check.sh <quelbo-kv_<version>_<arch>.deb>
 set -u
@@ -74,6 +77,12 @@ names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
 for p in fonts-comic-neue libc6 libopenmpt0 libsdl-ttf2.0-0; do
     grep -qx "$p" <<<"$names" || fail "Depends does not name $p: $depends"
 done
+# The SDL 1.2 library must be the compatibility layer: one clause of Depends names it with no
+# alternative, so no choice apt makes can bring the classic library.
+shim_alone=$(tr ',' '\n' <<<"$depends" |
+    awk -F'|' '{ n = 0; for (i = 1; i <= NF; i++) { split($i, w, " "); if (w[1] == "libsdl1.2-compat-shim") n++ }
+                 if (n > 0 && n == NF) print "yes" }')
+[ -n "$shim_alone" ] || fail "Depends lets apt choose the classic SDL 1.2 library: $depends"
 
 # The program runs in a folder of its own with a HOME of its own, as a player would start it.
 home=$tmp/home
@@ -104,9 +113,10 @@ find "$root" -printf '%P %s %T@\n' | sort >"$tmp/root-before.txt"
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
 on_menu() { golden_at "$wid" 335 100; }
-# start_game: the unpacked program in $elsewhere; sets prog_pid and wid.
+# start_game [folder]: the unpacked program started in the folder ($elsewhere by default); sets
+# prog_pid and wid.
 start_game() {
-    (cd "$elsewhere" && exec env -u XDG_DATA_HOME HOME="$home" SDL_VIDEODRIVER=x11 \
+    (cd "${1:-$elsewhere}" && exec env -u XDG_DATA_HOME HOME="$home" SDL_VIDEODRIVER=x11 \
         SDL_AUDIODRIVER=dummy "$bin" >"$tmp/play/stdout.txt" 2>"$tmp/play/stderr.txt") &
     prog_pid=$!
     find_window || fail "no window named Quelbo_KV within a minute"
@@ -118,6 +128,28 @@ wait_until 30 on_menu || fail "the menu did not show within 30 s"
 leave_from_menu
 [ "$status" = 0 ] || fail "key 4 in the menu: exit code $status"
 [ -f "$saves/control.dat" ] || fail "no control.dat in $saves"
+
+echo "== the unpacked game started from a folder with pics/ and data/ of links"
+# The working folder is no play folder: its pictures are not the game's, and its data/ leads
+# to files of the player's that must stay as they are.
+lure=$tmp/lure
+mkdir -p "$lure/pics" "$lure/data"
+echo "not a picture" >"$lure/pics/menu.bmp"
+echo "the player's notes" >"$home/notes.txt"
+echo "the player's profile" >"$home/profile.sh"
+ln -s "$home/notes.txt" "$lure/data/control.dat"
+ln -s "$home/profile.sh" "$lure/data/scores.dat"
+listing() { find "$lure" "$home/notes.txt" "$home/profile.sh" -printf '%p %s %T@ %l\n' | sort; }
+listing >"$tmp/lure-before.txt"
+start_game "$lure"
+wait_until 30 on_menu || fail "started from a folder with pics/: the menu did not show"
+leave_from_menu
+[ "$status" = 0 ] || fail "started from a folder with pics/: exit code $status"
+listing >"$tmp/lure-after.txt"
+cmp -s "$tmp/lure-before.txt" "$tmp/lure-after.txt" ||
+    fail "the working folder or the player's files changed: $(diff "$tmp/lure-before.txt" \
+        "$tmp/lure-after.txt")"
+rm -f "$home/notes.txt" "$home/profile.sh"
 
 echo "== the unpacked game: a whole game to a new record"
 start_game

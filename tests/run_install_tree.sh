@@ -36,7 +36,7 @@ grep -q -- "--scale" "$elsewhere/err.txt" || fail "unknown option: no usage on t
 d=$tmp/nodisplay
 make_play "$d" "$run_dir"
 (cd "$d" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
-    timeout 30 "$bin" >stdout.txt 2>stderr.txt)
+    timeout 30 ./quelbo_kv >stdout.txt 2>stderr.txt)
 status=$?
 [ "$status" = 1 ] || fail "no display: exit code $status"
 grep -q '^MAIN / Err init fenetre aucun affichage' "$d/stdout.txt" ||
@@ -46,7 +46,6 @@ grep -q '^MAIN / Err init fenetre aucun affichage' "$d/stdout.txt" ||
 # 3. A copy of the play folder, started from elsewhere by its path.
 copy=$tmp/copy
 make_play "$copy" "$run_dir"
-cp "$bin" "$copy/"
 (cd "$elsewhere" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$copy/quelbo_kv" \
     >"$tmp/copy.out" 2>&1) &
 prog_pid=$!
@@ -88,7 +87,7 @@ geometry_on() {
     local size=$1 setting=$2 geo=none
     shift 2
     start_xvfb "$tmp" "$size" || { echo "Xvfb failed"; return; }
-    (cd "$copy" && exec env ${setting:+"$setting"} SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$bin" "$@" \
+    (cd "$copy" && exec env ${setting:+"$setting"} SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./quelbo_kv "$@" \
         >"$tmp/window-$size.out" 2>&1) &
     prog_pid=$!
     if find_window; then

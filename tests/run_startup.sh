@@ -13,9 +13,10 @@ keep_going=1
 
 # start_and_term <dir>: runs the program there under the dummy drivers and ends it with SIGTERM.
 start_and_term() {
-    (cd "$1" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+    (cd "$1" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec ./quelbo_kv >stdout.txt \
+        2>stderr.txt) &
     prog_pid=$!
-    term_when_ready "$prog_pid" "$bin" || fail "$1: the program never became ready for SIGTERM"
+    term_when_ready "$prog_pid" "$1/quelbo_kv" || fail "$1: the program never became ready for SIGTERM"
 }
 
 
@@ -51,7 +52,7 @@ make_play "$d" "$run_dir"
 if ! start_xvfb "$tmp"; then
     fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 else
-    (cd "$d" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+    (cd "$d" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
     prog_pid=$!
     if ! find_window; then
         fail "window: no window named Quelbo_KV"

@@ -16,7 +16,7 @@ play=$tmp/play
 make_play "$play" "$run_dir"
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
-(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$bin" >stdout.txt 2>stderr.txt) &
+(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
 prog_pid=$!
 find_window || fail "no window named Quelbo_KV within a minute"
 

@@ -19,7 +19,7 @@ start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 # raw signed 16-bit stereo at 44100 Hz.
 audio=$tmp/audio.raw
 (cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \
-    exec "$bin" >stdout.txt 2>stderr.txt) &
+    exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
 prog_pid=$!
 find_window || fail "no window named Quelbo_KV within a minute"
 

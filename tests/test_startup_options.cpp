@@ -63,67 +63,89 @@ TEST(display, the_largest_scale_that_fits_two_thirds_of_the_desktop) {
         EXPECT_EQ(display_scale_for(d.w, d.h), d.scale) << d.w << "x" << d.h;
 }
 
-// A folder tree: an executable's folder, an installed data tree, a working folder.
+TEST(display, only_a_desktop_driver_or_the_players_choice_opens_the_window) {
+    struct row {
+        const char *asked, *driver;
+        bool named, window;
+    };
+    for (const row r : {row{"", "x11", true, true}, row{nullptr, "wayland", true, true},
+                        row{nullptr, "X11", false, true}, row{"", "offscreen", false, false},
+                        row{nullptr, "dummy", false, false}, row{nullptr, "aalib", false, false},
+                        row{nullptr, "caca", true, false}, row{nullptr, "fbcon", true, false},
+                        row{nullptr, "KMSDRM", false, false}, row{nullptr, nullptr, true, false},
+                        row{"caca", "caca", false, true}, row{"dummy", "dummy", false, true}}) {
+        const char* reason = display_reason_for(r.asked, r.driver, r.named);
+        EXPECT_EQ(reason == nullptr, r.window) << (r.driver ? r.driver : "(none)");
+        if (!reason) continue;
+        // The reason says whether a desktop was named at all.
+        EXPECT_EQ(std::string(reason).find("ni DISPLAY") == std::string::npos, r.named);
+    }
+}
+
+// A folder tree: an executable's folder and an installed data tree; the working folder is a
+// play folder with pics/ (play_dir), which must not count.
 struct tree_fixture : testing::Test {
     play_dir scratch;
     fs::path root = fs::path(scratch.path) / "tree";
     paths_env env;
     tree_fixture() {
         fs::create_directories(root / "usr/games");
-        fs::create_directories(root / "work");
-        env.cwd = (root / "work").string();
         env.exe = (root / "usr/games/quelbo-kv").string();
         env.home = "/home/kim";
     }
     void make_pics(const fs::path& folder) { fs::create_directories(folder / "pics"); }
 };
 
-TEST_F(tree_fixture, a_play_folder_keeps_its_own_data_folder) {
-    // The working folder first: the play folder of a build, as the tests run it.
-    make_pics(root / "work");
-    make_pics(root / "usr/games");
-    paths_roots r{};
-    ASSERT_TRUE(paths_resolve(env, r));
-    EXPECT_EQ(r.assets, env.cwd);
-    EXPECT_EQ(r.data, "data");
-    EXPECT_FALSE(r.installed);
-
-    // Started from elsewhere: the folder of the executable.
-    fs::remove_all(root / "work/pics");
-    ASSERT_TRUE(paths_resolve(env, r));
-    EXPECT_EQ(r.assets, (root / "usr/games").string());
-    EXPECT_EQ(r.data, "data");
-    EXPECT_FALSE(r.installed);
-}
-
-TEST_F(tree_fixture, an_installed_game_saves_in_the_players_data_home) {
-    make_pics(root / "usr/share/games/quelbo-kv");
-    paths_roots r{};
-    ASSERT_TRUE(paths_resolve(env, r));
-    EXPECT_EQ(r.assets, (root / "usr/share/games/quelbo-kv").string());
-    EXPECT_EQ(r.data, "/home/kim/.local/share/quelbo-kv/data");
-    EXPECT_TRUE(r.installed);
-
-    env.xdg_data_home = "/srv/kim/data-home";
-    ASSERT_TRUE(paths_resolve(env, r));
-    EXPECT_EQ(r.data, "/srv/kim/data-home/quelbo-kv/data");
-    // A relative value is not to be used.
-    env.xdg_data_home = "relative/place";
-    ASSERT_TRUE(paths_resolve(env, r));
-    EXPECT_EQ(r.data, "/home/kim/.local/share/quelbo-kv/data");
-    // No home at all: nowhere to save.
-    env.xdg_data_home.clear();
-    env.home.clear();
-    EXPECT_FALSE(paths_resolve(env, r));
-}
-
-TEST_F(tree_fixture, no_data_anywhere_is_refused) {
-    paths_roots r{};
-    EXPECT_FALSE(paths_resolve(env, r));
-    // pics must be a folder.
-    fs::create_directories(root / "usr/share/games/quelbo-kv");
-    write_play_file((root / "usr/share/games/quelbo-kv/pics").string(), "not a folder");
-    EXPECT_FALSE(paths_resolve(env, r));
+TEST_F(tree_fixture, roots_come_from_the_program_and_the_players_homes) {
+    enum { NONE, EXE, SHARE, BOTH, SHARE_FILE };
+    struct row {
+        const char* what;
+        int pics;
+        const char *xdg, *home, *account;
+        bool found;
+        const char* assets; // relative to the tree
+        const char* data;
+        bool installed;
+    };
+    constexpr const char* SHARE_DIR = "usr/share/games/quelbo-kv";
+    for (const row& r : {
+             row{"a play folder", EXE, "", "/home/kim", "", true, "usr/games", "data", false},
+             row{"play folder first", BOTH, "/x", "/h", "", true, "usr/games", "data", false},
+             row{"installed: HOME", SHARE, "", "/home/kim", "/acct", true, SHARE_DIR,
+                 "/home/kim/.local/share/quelbo-kv/data", true},
+             row{"installed: XDG", SHARE, "/srv/x", "/home/kim", "", true, SHARE_DIR,
+                 "/srv/x/quelbo-kv/data", true},
+             row{"relative XDG", SHARE, "rel/x", "/home/kim", "", true, SHARE_DIR,
+                 "/home/kim/.local/share/quelbo-kv/data", true},
+             row{"no HOME: account", SHARE, "", "", "/acct", true, SHARE_DIR,
+                 "/acct/.local/share/quelbo-kv/data", true},
+             row{"relative HOME", SHARE, "", "kim", "/acct", true, SHARE_DIR,
+                 "/acct/.local/share/quelbo-kv/data", true},
+             row{"no home at all", SHARE, "", "", "", true, SHARE_DIR, "", true},
+             row{"no pics anywhere", NONE, "", "/home/kim", "", false, "", "", false},
+             row{"pics not a folder", SHARE_FILE, "", "/home/kim", "", false, "", "", false},
+         }) {
+        fs::remove_all(root / "usr/share");
+        fs::remove_all(root / "usr/games/pics");
+        if (r.pics == EXE || r.pics == BOTH) make_pics(root / "usr/games");
+        if (r.pics == SHARE || r.pics == BOTH) make_pics(root / SHARE_DIR);
+        if (r.pics == SHARE_FILE) {
+            fs::create_directories(root / SHARE_DIR);
+            write_play_file((root / SHARE_DIR / "pics").string(), "not a folder");
+        }
+        env.xdg_data_home = r.xdg;
+        env.home = r.home;
+        env.account_home = r.account;
+        paths_roots out{};
+        ASSERT_EQ(paths_resolve(env, out), r.found) << r.what;
+        if (!r.found) continue;
+        EXPECT_EQ(out.assets, (root / r.assets).string()) << r.what;
+        EXPECT_EQ(out.data, r.data) << r.what;
+        EXPECT_EQ(out.installed, r.installed) << r.what;
+    }
+    // This test's own program has no pics/ beside it: the working folder's pics/ is no root.
+    paths_roots out{};
+    EXPECT_FALSE(paths_resolve(paths_current_env(), out));
 }
 
 TEST_F(tree_fixture, applying_enters_the_data_tree_and_makes_the_save_folder) {
@@ -138,8 +160,15 @@ TEST_F(tree_fixture, applying_enters_the_data_tree_and_makes_the_save_folder) {
     EXPECT_EQ(fs::status(saves).permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_EQ(paths_data_file("scores.dat"), (saves / "scores.dat").string());
 
+    // No folder to save in: the game runs, and no data file has a name.
+    r.data.clear();
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(paths_apply(r));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("MAIN / Err"), std::string::npos);
+    EXPECT_EQ(paths_data_file("scores.dat"), "");
+
     // Back to a play folder: the data files are data/ beside the pictures again.
-    make_pics(root / "work");
+    make_pics(root / "usr/games");
     ASSERT_TRUE(paths_resolve(env, r));
     ASSERT_TRUE(paths_apply(r));
     EXPECT_EQ(paths_data_file("control.dat"), "data/control.dat");

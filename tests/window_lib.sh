@@ -82,10 +82,13 @@ wait_until() {
     done
 }
 
-# make_play <dir> <run_dir>: a play folder with the data folders linked and an empty data/.
+# make_play <dir> <run_dir>: a play folder with the data folders linked, an empty data/ and the
+# program <dir>/quelbo_kv. The program takes its data from beside its own file, links resolved,
+# so the folder holds its own: a hard link where the file system allows, else a copy.
 make_play() {
     mkdir -p "$1/data"
     for sub in pics font sounds; do ln -s "$2/$sub" "$1/$sub"; done
+    ln "$2/quelbo_kv" "$1/quelbo_kv" 2>/dev/null || cp "$2/quelbo_kv" "$1/quelbo_kv"
 }
 
 # start_xvfb <scratch dir> [WxH]: Xvfb on a display it picks itself; sets xvfb_pid and exports

@@ -1,10 +1,10 @@
 #include "toolkit/display.h"
 
 #include <SDL.h>
+#include <strings.h>
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "toolkit/layout.h"
@@ -13,6 +13,9 @@ namespace {
 
 constexpr int DISPLAY_FIT_NUM = 2; // the window may take two thirds of the desktop
 constexpr int DISPLAY_FIT_DEN = 3;
+// The video drivers (of either SDL 1.2 library) that open a window on a desktop.
+constexpr std::array<const char*, 7> DISPLAY_WINDOWING_DRIVERS = {
+    "x11", "wayland", "windows", "windib", "directx", "cocoa", "quartz"};
 
 } // namespace
 
@@ -41,13 +44,27 @@ int display_set_scale(int forced) {
     return k;
 }
 
-const char* display_missing_reason() {
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
+const char* display_reason_for(const char* asked, const char* driver, bool display_named) {
     if (asked && *asked) return nullptr;
-    std::array<char, 32> name{};
-    if (!SDL_VideoDriverName(name.data(), static_cast<int>(name.size()))) return nullptr;
-    if (std::strcmp(name.data(), "offscreen") != 0 && std::strcmp(name.data(), "dummy") != 0)
-        return nullptr;
-    return "aucun affichage disponible (ni DISPLAY ni WAYLAND_DISPLAY) : lancez le jeu dans une "
+    // Only these show a window on a desktop; any other driver the library falls back to by
+    // itself (text mode, frame buffer, off screen) would leave the player without one.
+    if (driver)
+        for (const char* windowing : DISPLAY_WINDOWING_DRIVERS)
+            if (strcasecmp(driver, windowing) == 0) return nullptr;
+    if (!display_named)
+        return "aucun affichage disponible (ni DISPLAY ni WAYLAND_DISPLAY) : lancez le jeu dans "
+               "une session graphique";
+    return "l'affichage de DISPLAY ou WAYLAND_DISPLAY ne repond pas : lancez le jeu dans une "
            "session graphique";
+}
+
+const char* display_missing_reason() {
+    std::array<char, 32> name{};
+    const char* driver = SDL_VideoDriverName(name.data(), static_cast<int>(name.size()));
+    const auto named = [](const char* var) {
+        const char* v = std::getenv(var);
+        return v && *v;
+    };
+    return display_reason_for(std::getenv("SDL_VIDEODRIVER"), driver,
+                              named("DISPLAY") || named("WAYLAND_DISPLAY"));
 }

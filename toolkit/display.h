@@ -12,6 +12,10 @@ int display_scale_for(int desk_w, int desk_h);
 // factor that fits the desktop. Pixels stay sharp unless the player chose a scale method.
 // Returns the factor now in force (1 when the player's value is not a number).
 int display_set_scale(int forced);
-// Null when a window can be shown; otherwise the reason there is none: the layer fell back to
-// a driver without a screen although no video driver was asked for in the environment.
+// Null when a window can be shown; otherwise the reason there is none (see display_reason_for,
+// with the video driver in use and this process's environment).
 const char* display_missing_reason();
+// Null when the video driver in use (null when unknown) opens windows on a desktop, or when
+// the player asked for a driver (asked not empty); otherwise why there is no window, naming
+// whether a desktop was named in the environment (display_named) at all.
+const char* display_reason_for(const char* asked, const char* driver, bool display_named);
