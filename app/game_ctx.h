@@ -51,7 +51,8 @@ void default_controls(controls_cfg& ctl);
 int open_joysticks(controls_cfg& ctl);
 // Closes every handle of the array; the array itself stays.
 void close_joysticks(controls_cfg& ctl);
-// Switches between window and fullscreen; screen takes the new display surface.
+// Switches between window and fullscreen, in place where the layer can (the window keeps its
+// place on the desktop), else by a new video mode; screen takes the display surface.
 // Returns 1 on success, 0 (after its message, flag unchanged) when the mode cannot be set.
 int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx);
 // Start-up steps 9 to 11: context, option defaults, settings file, joysticks.

@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
     }
     if (!paths_apply(roots)) return 1;
 
+    display_prefer_sharp();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
         return 1;
