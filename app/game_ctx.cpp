@@ -27,6 +27,7 @@ void default_options(options_cfg& opt) {
     opt.fullscreen = 0;
     opt.skin = 0;
     opt.tune = 0;
+    opt.low_cpu = 0;
 }
 
 void default_controls(controls_cfg& ctl) {

@@ -19,6 +19,7 @@ struct options_cfg {
     uint8_t fullscreen;
     int32_t skin;
     int32_t tune;
+    uint8_t low_cpu; // screens rest 1 ms in a pass with nothing to do; from the command line
 };
 
 struct controls_cfg {
@@ -42,7 +43,7 @@ struct game_ctx {
 void new_game_ctx(game_ctx& ctx);
 // Releases the joystick array (handles already closed), then the four blocks in order.
 void free_game_ctx(game_ctx& ctx);
-// Windowed, skin 0, no music.
+// Windowed, skin 0, no music, no resting.
 void default_options(options_cfg& opt);
 // Keyboard, joystick 0, buttons 0 and 1, keys w and q; the joystick array is left as it is.
 void default_controls(controls_cfg& ctl);

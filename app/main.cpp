@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
 
     game_ctx ctx;
     setup_game_ctx(ctx);
+    ctx.options->low_cpu = cmd.low_cpu ? 1 : 0;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     main_loop(screen, ctx);
