@@ -32,10 +32,11 @@ struct piece_at {
     int falls;
 };
 constexpr int REST_FIRST_COLUMN = 4;
-// Hat right held from 300 to 560 ms (the press, repeats past 400 and 500), hat left at 1300;
-// fall steps at 1000, 2000 and 3000 ms; the turn-left button at 2300 (between the last two).
-constexpr piece_at PIECE_PATH[] = {{1200, 3, 1}, {1500, 2, 1}, {2200, 2, 2}};
-constexpr uint32_t SNAPSHOT_MS[] = {1200, 1500, 2200, 2500, 3500}; // the path, then turned
+// Hat right held from 300 to 515 ms (the press, repeats just past 400 and 500), hat left at
+// 1300; fall steps at 1000, 2000 and 3000 ms, each seen 10 ms later; the turn-left button at
+// 2300 (between the last two).
+constexpr piece_at PIECE_PATH[] = {{1010, 3, 1}, {1500, 2, 1}, {2010, 2, 2}};
+constexpr uint32_t SNAPSHOT_MS[] = {1010, 1500, 2010, 2500, 3010}; // the path, then turned
 
 // The lit cells of the well: their leftmost column, top row and pattern ('#' lit, '.' black).
 struct well_view {
@@ -68,7 +69,7 @@ TEST_P(resting, moves_repeats_turns_and_fall_steps_come_as_without_it) {
     std::srand(5);
     screen_run run(s, game_loop, screen_run_timing{0, 0, 10000, c.poll_step});
     vclock_at(s.vc, 300, [] { vjoy_hat(0, 0, SDL_HAT_RIGHT); });
-    vclock_at(s.vc, 560, [] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
+    vclock_at(s.vc, 515, [] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
     vclock_at(s.vc, 1300, [] { vjoy_hat(0, 0, SDL_HAT_LEFT); });
     vclock_at(s.vc, 1360, [] { vjoy_hat(0, 0, SDL_HAT_CENTERED); });
     vclock_at(s.vc, 2300, [] { vjoy_button(0, 1, true); });
@@ -76,7 +77,7 @@ TEST_P(resting, moves_repeats_turns_and_fall_steps_come_as_without_it) {
     std::vector<well_view> seen;
     for (uint32_t t : SNAPSHOT_MS)
         vclock_at(s.vc, t, [&seen, &s] { seen.push_back(view_well(s.screen)); });
-    vclock_at(s.vc, 3600, [] { push_tap(SDLK_ESCAPE); });
+    vclock_at(s.vc, 3100, [] { push_tap(SDLK_ESCAPE); });
     EXPECT_EQ(run.run(), 1);
 
     ASSERT_EQ(seen.size(), std::size(SNAPSHOT_MS));
@@ -90,7 +91,7 @@ TEST_P(resting, moves_repeats_turns_and_fall_steps_come_as_without_it) {
     EXPECT_EQ(seen[4].left, seen[3].left);
     EXPECT_EQ(seen[4].cells, std::string(10, '.') + seen[3].cells.substr(0, 190)) << "the fall";
     if (c.low_cpu)
-        EXPECT_GT(s.vc.delayed_ms, 1000u) << "most passes of 3.6 s have nothing to do";
+        EXPECT_GT(s.vc.delayed_ms, 1000u) << "most passes of 3.1 s have nothing to do";
     else
         EXPECT_EQ(s.vc.delayed_ms, 0u);
 }
