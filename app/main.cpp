@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
     }
     if (!paths_apply(roots)) return 1;
 
+    display_prefer_sharp();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
         return 1;
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
 
     game_ctx ctx;
     setup_game_ctx(ctx);
+    ctx.options->low_cpu = cmd.low_cpu ? 1 : 0;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     main_loop(screen, ctx);
