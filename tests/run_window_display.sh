@@ -26,7 +26,7 @@ start_xvfb "$tmp" 3840x2160 || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 start_game() {
     local settings=()
     while [[ "${1:-}" == *=* ]]; do settings+=("$1"); shift; done
-    (cd "$play" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "${settings[@]}" "$bin" \
+    (cd "$play" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "${settings[@]}" ./quelbo_kv \
         "$@" >>stdout.txt 2>&1) &
     prog_pid=$!
     find_window || fail "no window named Quelbo_KV within a minute"
@@ -37,7 +37,7 @@ stop_game() {
     wait_exit "$prog_pid" 30
 }
 scale=2
-on_menu() { golden_at "$wid" $((345 * scale)) $((100 * scale)); } # the menu's title
+on_menu() { golden_at "$wid" $((335 * scale)) $((100 * scale)); } # the menu's title
 # blocks_differing <png>: how many pixels differ from their 2x2 block's first pixel.
 blocks_differing() {
     convert "$1" -sample 50% -sample 200% "$tmp/blocks.png"
