@@ -15,7 +15,7 @@ int scale_value(const char* text) {
 } // namespace
 
 command_line parse_command_line(int argc, const char* const* argv) {
-    command_line cmd{CMD_PLAY, CMD_SCALE_AUTO};
+    command_line cmd{CMD_PLAY, CMD_SCALE_AUTO, false};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--version") == 0) {
@@ -26,15 +26,19 @@ command_line parse_command_line(int argc, const char* const* argv) {
             cmd.action = CMD_HELP;
             return cmd;
         }
+        if (std::strcmp(arg, "--low-cpu") == 0) {
+            cmd.low_cpu = true;
+            continue;
+        }
         const char* value = nullptr;
         if (std::strcmp(arg, "--scale") == 0)
             value = i + 1 < argc ? argv[++i] : nullptr;
         else if (std::strncmp(arg, "--scale=", 8) == 0)
             value = arg + 8;
         else
-            return command_line{CMD_BAD, CMD_SCALE_AUTO};
+            return command_line{CMD_BAD, CMD_SCALE_AUTO, false};
         cmd.scale = scale_value(value);
-        if (cmd.scale == CMD_SCALE_AUTO) return command_line{CMD_BAD, CMD_SCALE_AUTO};
+        if (cmd.scale == CMD_SCALE_AUTO) return command_line{CMD_BAD, CMD_SCALE_AUTO, false};
     }
     return cmd;
 }
@@ -42,7 +46,7 @@ command_line parse_command_line(int argc, const char* const* argv) {
 void print_usage(std::FILE* out, const char* save_folder) {
     // Plain ASCII, like the program's other messages, so it reads the same on any terminal.
     std::fprintf(out,
-                 "Usage : quelbo-kv [--scale N] [--version] [--help]\n"
+                 "Usage : quelbo-kv [--scale N] [--low-cpu] [--version] [--help]\n"
                  "\n"
                  "Jeu de blocs qui tombent : completez des rangees dans un puits de 10 sur 20.\n"
                  "\n"
@@ -50,6 +54,7 @@ void print_usage(std::FILE* out, const char* save_folder) {
                  "  --scale N   agrandit la fenetre N fois (1 a 8 ; 1 : taille reelle).\n"
                  "              Sans elle : SDL12COMPAT_WINDOW_SCALING s'il est defini, sinon\n"
                  "              le plus grand facteur qui tient dans les deux tiers de l'ecran.\n"
+                 "  --low-cpu   economise le processeur : attend 1 ms quand rien ne se passe.\n"
                  "  --version   affiche la version et quitte.\n"
                  "  --help      affiche cette aide et quitte.\n"
                  "\n"

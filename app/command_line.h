@@ -12,7 +12,8 @@ constexpr int CMD_SCALE_MAX = 8;
 
 struct command_line {
     int action;
-    int scale; // 1..CMD_SCALE_MAX, or CMD_SCALE_AUTO
+    int scale;    // 1..CMD_SCALE_MAX, or CMD_SCALE_AUTO
+    bool low_cpu; // --low-cpu: the screens rest in passes with nothing to do
 };
 
 // Reads the arguments after the program name. Returns CMD_BAD for an unknown option, a

@@ -24,6 +24,7 @@ void default_options(options_cfg& opt) {
     opt.fullscreen = 0;
     opt.skin = 0;
     opt.tune = 0;
+    opt.low_cpu = 0;
 }
 
 void default_controls(controls_cfg& ctl) {
@@ -58,14 +59,20 @@ void close_joysticks(controls_cfg& ctl) {
 int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
     // The display surface belongs to the video layer: it is never freed here.
     const bool to_full = ctx.options->fullscreen == 0;
-    Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
-    if (to_full) flags |= SDL_FULLSCREEN;
-    SDL_Surface* s = SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP, flags);
-    if (!s) {
-        std::printf("MAIN / Err init fenetre %s\n", SDL_GetError());
-        return 0;
+    // The window is switched in place where the layer can: a new mode also resizes the window,
+    // and a window manager that gets the resize while it leaves fullscreen puts the window back
+    // at the corner instead of where the player had it.
+    SDL_Surface* s = screen;
+    if (!s || s != SDL_GetVideoSurface() || SDL_WM_ToggleFullScreen(s) == 0) {
+        Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
+        if (to_full) flags |= SDL_FULLSCREEN;
+        s = SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP, flags);
+        if (!s) {
+            std::printf("MAIN / Err init fenetre %s\n", SDL_GetError());
+            return 0;
+        }
     }
-    // The pixels are new and uninitialised after a mode set.
+    // After a mode set the pixels are new and uninitialised; the callers draw everything again.
     clear_black(s);
     screen = s;
     ctx.options->fullscreen = to_full ? 1 : 0;

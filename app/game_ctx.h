@@ -68,6 +68,7 @@ struct options_cfg {
     uint8_t fullscreen;
     int32_t skin;
     int32_t tune;
+    uint8_t low_cpu; // screens rest 1 ms in a pass with nothing to do; from the command line
 };
 
 struct controls_cfg {
@@ -91,7 +92,7 @@ struct game_ctx {
 void new_game_ctx(game_ctx& ctx);
 // Releases the joystick array (handles already closed), then the four blocks in order.
 void free_game_ctx(game_ctx& ctx);
-// Windowed, skin 0, no music.
+// Windowed, skin 0, no music, no resting.
 void default_options(options_cfg& opt);
 // Keyboard, joystick 0, buttons 0 and 1, keys w and q; the joystick array is left as it is.
 void default_controls(controls_cfg& ctl);
@@ -100,6 +101,7 @@ void default_controls(controls_cfg& ctl);
 int open_joysticks(controls_cfg& ctl);
 // Closes every handle of the array; the array itself stays.
 void close_joysticks(controls_cfg& ctl);
-// Switches between window and fullscreen; screen takes the new display surface.
+// Switches between window and fullscreen, in place where the layer can (the window keeps its
+// place on the desktop), else by a new video mode; screen takes the display surface.
 // Returns 1 on success, 0 (after its message, flag unchanged) when the mode cannot be set.
 int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx);

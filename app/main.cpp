@@ -1,7 +1,9 @@
 // Entry point: start-up, the main loop over the menu and the screens, orderly shutdown.
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -26,6 +28,23 @@ namespace {
 
 void quit_ttf() {
     TTF_Quit();
+}
+
+// A hang-up (the terminal the game was started from closed) ends the run as closing the window
+// does: it becomes the SIGTERM that the multimedia layer turns into a quit request.
+void hang_up(int) {
+    ::kill(::getpid(), SIGTERM);
+}
+
+// After the multimedia layer has set its own handlers: SIGHUP as above, and a closed pipe or
+// terminal on standard output no longer ends the run.
+void set_signals() {
+    struct sigaction hup {};
+    hup.sa_handler = hang_up;
+    sigemptyset(&hup.sa_mask);
+    hup.sa_flags = SA_RESTART;
+    ::sigaction(SIGHUP, &hup, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 // Runs the chosen screens until the menu or a screen asks to leave.
@@ -77,11 +96,13 @@ int main(int argc, char** argv) {
     }
     if (!paths_apply(roots)) return 1;
 
+    display_prefer_sharp();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
         return 1;
     }
     std::atexit(SDL_Quit);
+    set_signals();
     if (surface_ptr icon = load_bmp("pics/icone.bmp")) SDL_WM_SetIcon(icon.get(), nullptr);
     if (TTF_Init() < 0) {
         std::printf("JEU / Err init TTF:%s\n", SDL_GetError());
@@ -114,6 +135,7 @@ int main(int argc, char** argv) {
 
     game_ctx ctx;
     setup_game_ctx(ctx);
+    ctx.options->low_cpu = cmd.low_cpu ? 1 : 0;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     main_loop(screen, ctx);

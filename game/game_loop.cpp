@@ -207,10 +207,11 @@ void start_game(game_state& st, SDL_Surface* screen) {
 }
 
 // One pass: input, what the last landing asked for, the way out, the move and its drawing.
-void game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
+bool game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
     input_state& in = *ctx.input;
-    poll_input(ctx);
+    const bool took = poll_input(ctx);
     const uint32_t now = clock_ticks();
+    const bool follow_up = st.new_piece_wanted || st.level_rise_wanted;
     after_landing(st, screen);
     if (take(in.quit)) {
         st.result = 0;
@@ -229,7 +230,7 @@ void game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
     }
 
     const int move = take_move(st, in, *ctx.controls, now);
-    if (move == MOVE_NONE) return;
+    if (move == MOVE_NONE) return took || follow_up;
     const int fit = piece_fits(st.falling, st.well, move);
     if (fit == FIT_FREE)
         piece_move(screen, st.falling, move);
@@ -237,6 +238,7 @@ void game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx) {
         land_piece(st, screen);
     show_number(screen, st.font.get(), st.score_text, st.score);
     SDL_Flip(screen);
+    return true;
 }
 
 // After the last pass: what was loaded goes, a record is entered, the table is saved.
@@ -320,6 +322,6 @@ int game_loop(SDL_Surface*& screen, game_ctx& ctx) {
         st.done = true;
     }
     while (!st.done)
-        game_pass(st, screen, ctx);
+        rest_if_idle(*ctx.options, game_pass(st, screen, ctx));
     return end_game(st, screen, ctx);
 }

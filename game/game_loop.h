@@ -52,8 +52,9 @@ bool load_game(game_state& st, SDL_Surface* screen, const options_cfg& opt);
 // Draws the three numbers and the next piece, takes the first two pieces, sets the key repeat.
 void start_game(game_state& st, SDL_Surface* screen);
 // One pass: input, what the last landing asked for, the ways out, the move and its drawing.
-// Sets st.done when the game ends.
-void game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx);
+// Sets st.done when the game ends. Returns whether the pass had anything to do (an event or a
+// repeat taken, a landing's follow-up, a move or a fall step).
+bool game_pass(game_state& st, SDL_Surface*& screen, game_ctx& ctx);
 // After the last pass: releases what was loaded, runs the new-record entry for a record, saves
 // the table. Returns the game's result (1 menu, 0 end the program).
 int end_game(game_state& st, SDL_Surface*& screen, game_ctx& ctx);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/game_ctx.h"
+#include "input/input.h"
 #include "toolkit/clock.h"
 #include "toolkit/draw.h"
 #include "toolkit/layout.h"
@@ -49,13 +50,15 @@ void show_prompt(SDL_Surface* screen, SDL_Surface* prompt, SDL_Rect& box) {
     SDL_Flip(screen);
 }
 
-// Waits for the next key (keyboard) or button of the chosen joystick (joystick).
+// Waits for the next key (keyboard) or button of the chosen joystick (joystick); the picture
+// is presented again whenever the window system asks for it.
 // Returns its value, or CAPTURE_CLOSED on the window-close request.
 int wait_control(const edit_cfg& cfg) {
     for (;;) {
         SDL_Event e;
         while (!SDL_PollEvent(&e))
             clock_delay(CAPTURE_WAIT_MS);
+        if (e.type == SDL_VIDEOEXPOSE) present_again();
         if (e.type == SDL_QUIT) return CAPTURE_CLOSED;
         if (cfg.device == CTX_DEVICE_KEYBOARD && e.type == SDL_KEYDOWN) return e.key.keysym.sym;
         if (cfg.device == CTX_DEVICE_JOYSTICK && e.type == SDL_JOYBUTTONDOWN &&

@@ -69,24 +69,29 @@ void take_event(const SDL_Event& e, input_state& in, const controls_cfg& ctl) {
 }
 
 // Repeats a held hat direction and a held assigned button from the live joystick state.
-void auto_repeat(SDL_Joystick* joy, input_state& in, const controls_cfg& ctl) {
+// Returns whether a command was repeated.
+bool auto_repeat(SDL_Joystick* joy, input_state& in, const controls_cfg& ctl) {
     uint32_t now = 0;
+    bool repeated = false;
     const int hat = SDL_JoystickGetHat(joy, 0);
     if (is_hat_dir(hat) && in.hat_held[hat] && repeat_due(in.hat_last_ms, in.hat_repeat_ms, now)) {
         in.hat_cmd[hat] = 1;
         in.hat_last_ms = now;
+        repeated = true;
     }
     if (SDL_JoystickGetButton(joy, ctl.button_left) && in.button_left_held &&
         repeat_due(in.button_last_ms, in.button_repeat_ms, now)) {
         in.button_left_cmd = 1;
         in.button_last_ms = now;
-        return; // at most one button repeats per call, the left one first
+        return true; // at most one button repeats per call, the left one first
     }
     if (SDL_JoystickGetButton(joy, ctl.button_right) && in.button_right_held &&
         repeat_due(in.button_last_ms, in.button_repeat_ms, now)) {
         in.button_right_cmd = 1;
         in.button_last_ms = now;
+        repeated = true;
     }
+    return repeated;
 }
 
 } // namespace
@@ -107,7 +112,7 @@ void reset_input(input_state& in) {
     in.button_last_ms = now;
 }
 
-void poll_input(game_ctx& ctx) {
+bool poll_input(game_ctx& ctx) {
     input_state& in = *ctx.input;
     const controls_cfg& ctl = *ctx.controls;
     // The array holds one slot per joystick counted at start-up; an index outside it gives
@@ -116,11 +121,28 @@ void poll_input(game_ctx& ctx) {
     if (ctl.joysticks && ctl.joystick_index >= 0 && ctl.joystick_index < SDL_NumJoysticks())
         joy = ctl.joysticks[ctl.joystick_index];
 
+    bool took = false;
+    bool exposed = false;
     SDL_Event e;
-    while (SDL_PollEvent(&e))
+    while (SDL_PollEvent(&e)) {
+        took = true;
+        if (e.type == SDL_VIDEOEXPOSE) exposed = true;
         take_event(e, in, ctl);
+    }
+    // The window system lost the window's picture (uncovered or moved): the picture on show is
+    // presented again as it stands, without drawing anything.
+    if (exposed) present_again();
 
-    if (joy && ctl.device != CTX_DEVICE_KEYBOARD) auto_repeat(joy, in, ctl);
+    if (joy && ctl.device != CTX_DEVICE_KEYBOARD && auto_repeat(joy, in, ctl)) took = true;
+    return took;
+}
+
+void rest_if_idle(const options_cfg& opt, bool busy) {
+    if (opt.low_cpu && !busy) clock_delay(INPUT_REST_MS);
+}
+
+void present_again() {
+    if (SDL_Surface* screen = SDL_GetVideoSurface()) SDL_Flip(screen);
 }
 
 bool nav_set(const input_state& in, input_nav dir) {

@@ -4,11 +4,20 @@
 
 #include "app/game_ctx.h"
 
+constexpr uint32_t INPUT_REST_MS = 1; // an idle pass's wait in the resting mode
+
 // Clears every flag and latch, sets the repeat intervals and stamps both timers with now.
 void reset_input(input_state& in);
-// Drains the event queue into ctx.input without waiting, then runs the joystick repeat once.
-// Key symbols outside 0..322 are ignored; with no joystick open the repeat does nothing.
-void poll_input(game_ctx& ctx);
+// Drains the event queue into ctx.input without waiting, then runs the joystick repeat once;
+// a request to draw the window again presents the display surface as it is. Key symbols
+// outside 0..322 are ignored; with no joystick open the repeat does nothing. Returns whether
+// it took an event or repeated a command (false: nothing came in this pass).
+bool poll_input(game_ctx& ctx);
+// In the resting mode (opt.low_cpu), waits INPUT_REST_MS through the clock after a pass that
+// found nothing to do (busy false); otherwise returns at once.
+void rest_if_idle(const options_cfg& opt, bool busy);
+// Presents the display surface again as it is (nothing when no video mode is set).
+void present_again();
 
 // One direction of the menus: its arrow key, or the hat on the joystick device.
 struct input_nav {

@@ -80,14 +80,15 @@ int best_scores_screen(SDL_Surface*& screen, game_ctx& ctx) {
     }
     SDL_Flip(screen);
 
-    // Drawn once; the wait polls without pausing and clears no flag.
+    // Drawn once; the wait polls (resting only in the resting mode) and clears no flag.
     while (!done) {
-        poll_input(ctx);
+        const bool took = poll_input(ctx);
         if (in.keys[SDLK_ESCAPE] || in.button_right_cmd) done = true;
         if (in.quit) {
             result = 0;
             break;
         }
+        rest_if_idle(*ctx.options, took);
     }
     return result;
 }

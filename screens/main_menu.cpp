@@ -51,7 +51,7 @@ int main_menu(SDL_Surface*& screen, game_ctx& ctx) {
 
     auto& keys = in.keys;
     while (!leave) {
-        poll_input(ctx);
+        const bool took = poll_input(ctx);
 
         if (keys[SDLK_F1]) {
             if (toggle_fullscreen(screen, ctx)) {
@@ -86,6 +86,7 @@ int main_menu(SDL_Surface*& screen, game_ctx& ctx) {
             nav_clear(in, INPUT_NAV_UP);
             nav_clear(in, INPUT_NAV_DOWN);
         }
+        rest_if_idle(*ctx.options, took);
     }
 
     clear_black(screen);

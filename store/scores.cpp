@@ -1,9 +1,6 @@
 #include "store/scores.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -19,6 +16,9 @@ constexpr const char* SCORES_FILE = "scores.dat";
 constexpr const char* SCORES_LOAD_ERR = "Err de chargement du fichier des scores.";
 constexpr const char* SCORES_SAVE_ERR = "Err de creation du fichier des scores.";
 constexpr int SCORES_TEXT_AT = 4; // the score starts after the name and its space
+// The most of a scores file that is read: ten lines of a program-written file take at most
+// 150 bytes, so this leaves room for hand-edited files while a huge one costs nothing.
+constexpr std::size_t SCORES_READ_LIMIT = 4096;
 
 // Bounds of the running sum and place value: far above any int, and a character (at most 255
 // times the place value) added to a capped sum stays below int64 overflow.
@@ -47,17 +47,26 @@ score_file_stamp stamp_of_file(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? stamp_of(st) : score_file_stamp{};
 }
 
-// Reads the ten slots from an open file and notes which file it was.
-void read_lines(std::FILE* f, score_table& table) {
+// Fills the ten slots from the start of a file's text in one pass, as line reads of at most 19
+// characters would: slot i holds the start of file line i, up to and including its newline.
+void parse_lines(const std::string& text, score_table& table) {
+    std::size_t at = 0; // where file line i starts
     for (int i = 0; i < SCORE_LINES; ++i) {
         auto& line = table.lines[i];
-        seek_line(f, i);
         // A slot past the end of a short file takes the default line, so every slot
         // always holds a well-formed line whatever the table held before.
-        if (!std::fgets(line.data(), SCORE_SLOT, f)) {
+        if (at >= text.size()) {
             default_line(line, i);
             continue;
         }
+        std::size_t n = 0;
+        while (n < SCORE_SLOT - 1 && at + n < text.size()) {
+            line[n] = text[at + n];
+            if (line[n++] == '\n') break;
+        }
+        line[n] = '\0';
+        const std::size_t newline = text.find('\n', at);
+        at = newline == std::string::npos ? text.size() : newline + 1;
         // A line cut short by the end of the file or by a nul byte gets its newline back (on
         // the last slot only when nothing is left of it), so a save writes each slot on its own
         // file line and the next load finds the same ten lines.
@@ -68,32 +77,25 @@ void read_lines(std::FILE* f, score_table& table) {
             line[len + 1] = '\0';
         }
     }
-    struct stat st {};
-    table.loaded = ::fstat(fileno(f), &st) == 0 ? stamp_of(st) : score_file_stamp{};
 }
 
-// Holds an exclusive lock of a folder while it lives; no lock when the folder cannot be opened.
-struct folder_lock {
-    int fd;
-    explicit folder_lock(const std::string& folder)
-        : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd >= 0) ::flock(fd, LOCK_EX);
-    }
-    ~folder_lock() {
-        if (fd >= 0) ::close(fd); // closing the last descriptor releases the lock
-    }
-    folder_lock(const folder_lock&) = delete;
-    folder_lock& operator=(const folder_lock&) = delete;
-};
+// Reads the table from the start of the file at path and notes which file it was; false when
+// it is no regular file that can be opened (the table is then untouched).
+bool read_table(const std::string& path, score_table& table) {
+    std::string text;
+    struct stat st {};
+    if (!read_file_prefix(path, SCORES_READ_LIMIT, text, st)) return false;
+    parse_lines(text, table);
+    table.loaded = stamp_of(st);
+    return true;
+}
 
 // Puts this game's line into the table as the file holds it now.
 void merge_from_file(score_table& table, int place, const std::string& path) {
-    const file_ptr f(std::fopen(path.c_str(), "r"));
-    if (!f) return; // gone or unreadable: the table of this game stands
     std::array<char, SCORE_SLOT> mine{};
     const bool have_line = place >= 0 && place < SCORE_LINES;
     if (have_line) mine = table.lines[place];
-    read_lines(f.get(), table);
+    if (!read_table(path, table)) return; // gone or unreadable: the table of this game stands
     if (!have_line) return;
     std::array<char, 4> name{};
     std::memcpy(name.data(), mine.data(), 3);
@@ -102,18 +104,36 @@ void merge_from_file(score_table& table, int place, const std::string& path) {
     if (rank >= 0 && rank < SCORE_LINES) insert_score(table, name.data(), rank, score);
 }
 
+// The file's text for the table: each of the first nine slots ends its file line.
+std::string table_text(const score_table& table) {
+    std::string text;
+    for (int i = 0; i < SCORE_LINES; ++i) {
+        const auto& line = table.lines[i];
+        const std::size_t len = strnlen(line.data(), line.size());
+        text.append(line.data(), len);
+        // A slot without its newline (a line cut to its slot) still ends its file line, or the
+        // next load would read the following slots one line off.
+        if (i < SCORE_LINES - 1 && (len == 0 || line[len - 1] != '\n')) text += '\n';
+    }
+    return text;
+}
+
+int save_in(const save_folder& folder, const score_table& table) {
+    if (replace_file_at(folder, SCORES_FILE, table_text(table))) return 1;
+    std::puts(SCORES_SAVE_ERR);
+    return 0;
+}
+
 } // namespace
 
 int load_scores(score_table& table) {
     const std::string path = paths_data_file(SCORES_FILE);
-    const file_ptr f(std::fopen(path.c_str(), "r"));
-    if (!f) {
+    if (!read_table(path, table)) {
         // What stands there now (maybe a file that cannot be read) is what a save must expect.
         table.loaded = stamp_of_file(path);
         std::puts(SCORES_LOAD_ERR);
         return 0;
     }
-    read_lines(f.get(), table);
     return 1;
 }
 
@@ -128,25 +148,17 @@ void seek_line(FILE* f, int n) {
 }
 
 int save_scores(const score_table& table) {
-    std::string text;
-    for (int i = 0; i < SCORE_LINES; ++i) {
-        const auto& line = table.lines[i];
-        const std::size_t len = strnlen(line.data(), line.size());
-        text.append(line.data(), len);
-        // A slot without its newline (a line cut to its slot) still ends its file line, or the
-        // next load would read the following slots one line off.
-        if (i < SCORE_LINES - 1 && (len == 0 || line[len - 1] != '\n')) text += '\n';
-    }
-    if (replace_file(paths_data_file(SCORES_FILE), text)) return 1;
-    std::puts(SCORES_SAVE_ERR);
-    return 0;
+    save_folder folder;
+    open_save_folder(folder, paths_data_dir());
+    return save_in(folder, table);
 }
 
 int save_game_scores(score_table& table, int place) {
     const std::string path = paths_data_file(SCORES_FILE);
-    const folder_lock lock(paths_data_dir());
+    save_folder folder;
+    open_save_folder(folder, paths_data_dir());
     if (stamp_of_file(path) != table.loaded) merge_from_file(table, place, path);
-    const int saved = save_scores(table);
+    const int saved = save_in(folder, table);
     table.loaded = stamp_of_file(path);
     return saved;
 }

@@ -9,9 +9,10 @@ constexpr int SCORE_OUT = -2;   // rank: below the last line
 constexpr int SCORE_AFTER = 10; // rank: equal to the last line, comes after it
 
 // Reads the file into the table. Returns 1 when it opened and was read, 0 when it could not be
-// opened (message printed, table untouched). Slots the file does not reach take the default
-// table's line. A line ended early by the end of the file or a nul byte gets a newline, except
-// on the last slot; a line longer than its slot is cut to 19 characters without one.
+// opened or is no regular file (message printed at once, table untouched). Only the file's
+// first 4 KiB are read: slots the text does not reach take the default table's line. A line
+// ended early by the end of the text or a nul byte gets a newline, except on the last slot; a
+// line longer than its slot is cut to 19 characters without one.
 int load_scores(score_table& table);
 // Leaves f at the start of its line n (counted from the start); at the end when it is shorter.
 void seek_line(FILE* f, int n);
@@ -21,7 +22,8 @@ void seek_line(FILE* f, int n);
 // then stays.
 int save_scores(const score_table& table);
 // The save at the end of a game, place being where this game's line was inserted (-1 for none).
-// Under a lock of the data folder: when the file changed since the table was loaded (another
+// Under the data folder's lock (when it cannot be taken, a line says so and the save goes on):
+// when the file changed since the table was loaded (another
 // copy of the game saved meanwhile), the table is read again from it and this game's line is
 // ranked and inserted there, so no record is lost; then the table is saved. Returns as
 // save_scores.

@@ -17,16 +17,16 @@ elsewhere=$tmp/elsewhere
 mkdir -p "$elsewhere"
 
 # 1. The command line answers without a display or a window.
-out=$(cd "$elsewhere" && env -u DISPLAY -u SDL_VIDEODRIVER "$bin" --version)
+out=$(cd "$elsewhere" && timeout 20 env -u DISPLAY -u SDL_VIDEODRIVER "$bin" --version)
 status=$?
 [ "$status" = 0 ] || fail "--version: exit code $status"
 [[ "$out" =~ ^quelbo-kv\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$out'"
-out=$(cd "$elsewhere" && "$bin" --help)
+out=$(cd "$elsewhere" && timeout 20 "$bin" --help)
 status=$?
 [ "$status" = 0 ] || fail "--help: exit code $status"
 [[ "$out" == *"--scale N"* && "$out" == *"$run_dir/data"* ]] ||
     fail "--help does not name --scale and the save folder: $out"
-(cd "$elsewhere" && "$bin" --bogus >out.txt 2>err.txt)
+(cd "$elsewhere" && timeout 20 "$bin" --bogus >out.txt 2>err.txt)
 status=$?
 [ "$status" = 2 ] || fail "unknown option: exit code $status"
 grep -q -- "--scale" "$elsewhere/err.txt" || fail "unknown option: no usage on the error stream"

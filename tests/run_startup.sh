@@ -35,7 +35,9 @@ elif [ "$open_line" -ge "$defaults_line" ]; then
     fail "no settings file: messages out of order: $(cat "$out")"
 fi
 expect_file "$d/data/control.dat" $'0 0 0 1 119 113 0 0\n'
-[ -e "$d/data/control.dat.tmp" ] && fail "no settings file: temporary file left behind"
+# Anything beside the file, the save's temporary control.dat.quelbo-XXXXXX included.
+left=$(ls -A "$d/data" | grep -vx 'control\.dat')
+[ -z "$left" ] || fail "no settings file: files left behind in data/: $left"
 
 # 2. The file chooses a joystick, none is present: the keyboard and index 0 are written back.
 d=$tmp/joystick

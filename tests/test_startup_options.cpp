@@ -29,12 +29,18 @@ TEST(command_line, options_answer_and_anything_else_is_refused) {
     EXPECT_EQ(parse({"--scale", "3"}).scale, 3);
     EXPECT_EQ(parse({"--scale=1"}).scale, 1);
     EXPECT_EQ(parse({"--scale", "2", "--version"}).action, CMD_VERSION);
+    EXPECT_FALSE(parse({"--scale", "2"}).low_cpu);
+    const command_line rest = parse({"--low-cpu", "--scale", "2"});
+    EXPECT_EQ(rest.action, CMD_PLAY);
+    EXPECT_TRUE(rest.low_cpu);
+    EXPECT_EQ(rest.scale, 2);
     for (const auto& bad : std::vector<std::vector<const char*>>{{"--scale"},
                                                                  {"--scale", "0"},
                                                                  {"--scale", "9"},
                                                                  {"--scale", "2x"},
                                                                  {"--scale", "-1"},
                                                                  {"--scale="},
+                                                                 {"--low-cpu=1"},
                                                                  {"--fullscreen"},
                                                                  {"play"},
                                                                  {"-"}})
@@ -45,7 +51,7 @@ TEST(command_line, usage_names_the_options_and_the_save_folder) {
     testing::internal::CaptureStdout();
     print_usage(stdout, "/home/kim/.local/share/quelbo-kv/data");
     const std::string text = testing::internal::GetCapturedStdout();
-    for (const char* word : {"--scale", "--version", "--help", "F1", "Echap",
+    for (const char* word : {"--scale", "--low-cpu", "--version", "--help", "F1", "Echap",
                              "/home/kim/.local/share/quelbo-kv/data\n"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
     for (unsigned char c : text)

@@ -1,5 +1,15 @@
 # Shared pieces of the scripts that run the real program (sourced, not run).
 
+# Every call of the X tools runs under a time limit, about twice what a loaded machine needs,
+# so a stopped or wedged X server fails the script instead of hanging it: these functions stand
+# in for the tools in every script that sources this file. (timeout runs the real program.)
+X_TOOL_LIMIT=${X_TOOL_LIMIT:-5}
+X_PICTURE_LIMIT=${X_PICTURE_LIMIT:-10}
+xdotool() { timeout "$X_TOOL_LIMIT" xdotool "$@"; }
+xdpyinfo() { timeout "$X_TOOL_LIMIT" xdpyinfo "$@"; }
+import() { timeout "$X_PICTURE_LIMIT" import "$@"; }
+xwd() { timeout "$X_PICTURE_LIMIT" xwd "$@"; }
+
 # make_scratch <what>: a folder of the script's own, $TMPDIR/quelbo-<what>-<pid>-XXXXXX, in
 # $tmp. Folders that scripts or tests no longer running left there (killed ones) go first.
 make_scratch() {
@@ -21,7 +31,7 @@ scratch_setup() {
     local what=$1 tool
     shift
     for tool in "$@"; do
-        command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+        type -P "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
     done
     make_scratch "$what"
     xvfb_pid=
@@ -40,6 +50,7 @@ script_setup() {
 cleanup() {
     declare -F on_exit >/dev/null && on_exit
     [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill -CONT "$xvfb_pid" 2>/dev/null # in case a test stopped it
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$tmp"
 }
@@ -106,7 +117,7 @@ start_xvfb() {
 
 # find_window: the id of the window "Quelbo_KV" in $wid, waiting up to a minute for it.
 find_window() {
-    wid=$(timeout 60 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
+    wid=$(X_TOOL_LIMIT=60 xdotool search --sync --name '^Quelbo_KV$' 2>/dev/null | head -n1)
     [ -n "$wid" ]
 }
 
@@ -118,9 +129,9 @@ shot() {
 }
 
 # pixel <window> <x> <y>: the window's pixel as "r g b" (0..255); empty when it cannot be read
-# within 10 s (a read can hang while the program's window goes away).
+# within the picture limit (a read can hang while the program's window goes away).
 pixel() {
-    timeout 10 import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
+    import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
         sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
 }
 
@@ -203,6 +214,21 @@ on_play_screen() {
 # Uses the caller's wid, prog_pid, on_menu and down_held (which its cleanup must honour).
 play_to_record() {
     local key
+    play_to_game_over
+    # 3. The new-record screen: keys pressed during its animation wait in the queue.
+    sleep 1
+    for key in Up Up Up Return; do
+        xdotool windowfocus "$wid" 2>/dev/null
+        xdotool key "$key"
+        sleep 0.2
+    done
+
+    # 4. Back in the menu, "4" leaves.
+    leave_from_menu
+}
+
+# play_to_game_over: steps 1 and 2 of play_to_record, up to the end of the game.
+play_to_game_over() {
     alive() { kill -0 "$prog_pid" 2>/dev/null; }
     # 1. The menu's first entry (pressed again until the play screen shows).
     choose_play() {
@@ -227,17 +253,6 @@ play_to_record() {
     wait_until 180 game_over || fail "the game did not end within three minutes"
     xdotool keyup Down
     down_held=0
-
-    # 3. The new-record screen: keys pressed during its animation wait in the queue.
-    sleep 1
-    for key in Up Up Up Return; do
-        xdotool windowfocus "$wid" 2>/dev/null
-        xdotool key "$key"
-        sleep 0.2
-    done
-
-    # 4. Back in the menu, "4" leaves.
-    leave_from_menu
 }
 
 # check_scores <scores.dat>: the saved table holds the new line "daa <score>" first, then the

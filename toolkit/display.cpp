@@ -28,8 +28,11 @@ int display_scale_for(int desk_w, int desk_h) {
     return k;
 }
 
-int display_set_scale(int forced) {
+void display_prefer_sharp() {
     setenv(DISPLAY_SCALE_METHOD_HINT, "nearest", 0);
+}
+
+int display_set_scale(int forced) {
     if (forced > 0) {
         setenv(DISPLAY_SCALE_HINT, std::to_string(forced).c_str(), 1);
         return forced;

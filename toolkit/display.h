@@ -7,9 +7,13 @@ constexpr const char* DISPLAY_SCALE_METHOD_HINT = "SDL12COMPAT_SCALE_METHOD";
 // The largest whole factor k (at least 1) for which the window, k times the game's size, fits in
 // two thirds of a desktop of desk_w by desk_h pixels; 1 for an unknown (0 or negative) size.
 int display_scale_for(int desk_w, int desk_h);
+// Asks the compatibility layer for sharp (nearest-neighbour) scaling of the window and of
+// fullscreen, unless the player chose a method in the environment. The layer reads it in
+// SDL_Init, so this comes before it.
+void display_prefer_sharp();
 // Sets the compatibility layer's scaling before the video mode is set (after SDL_Init): forced
 // (1..8) when given; otherwise a value the player set in the environment is kept, and else the
-// factor that fits the desktop. Pixels stay sharp unless the player chose a scale method.
+// factor that fits the desktop.
 // Returns the factor now in force (1 when the player's value is not a number).
 int display_set_scale(int forced);
 // Null when a window can be shown; otherwise the reason there is none (see display_reason_for,

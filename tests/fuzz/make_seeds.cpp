@@ -82,6 +82,17 @@ void scores_seeds(const fs::path& dir) {
     write_text(dir / "odd", std::string(odd, sizeof odd - 1));
 }
 
+// The saves target reads its choices and scores from the end of its input and its texts from
+// the start: score tables, one after the other, followed by choice bytes.
+void saves_seeds(const fs::path& dir) {
+    const std::string table = "bob 500\ncat 400\ndog 300\neel 200\nfox 100\n"
+                              "gnu 50\nhen 40\nibx 30\njay 20\nkim 10\n";
+    for (int choice = 0; choice < 18; ++choice)
+        write_text(dir / ("choice" + std::to_string(choice)),
+                   table + "\\\n" + table + std::string(8, static_cast<char>(0x41 + choice)) +
+                       static_cast<char>(choice));
+}
+
 // --- sounds --------------------------------------------------------------------------------
 
 // A 4-channel module: one pattern with a looping square wave on channel 1.
@@ -369,10 +380,11 @@ int main(int argc, char** argv) {
     std::error_code ec;
     fs::remove_all(out / "seeds", ec);
     fs::remove_all(out / "repro", ec);
-    for (const char* t : {"settings", "scores", "module", "wav", "pictures"})
+    for (const char* t : {"settings", "scores", "saves", "module", "wav", "pictures"})
         fs::create_directories(out / "seeds" / t);
     settings_seeds(out / "seeds/settings");
     scores_seeds(out / "seeds/scores");
+    saves_seeds(out / "seeds/saves");
     module_seeds(out / "seeds/module", run);
     wav_seeds(out / "seeds/wav", run);
     picture_seeds(out / "seeds/pictures", run);

@@ -11,7 +11,7 @@
 # The build it expects:
 #   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DQUELBO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 #   cmake --build build-fuzz -j2 --target quelbo_fuzz
-# A run of hours (here 2 h per target, two at a time: 6 h for the five), keeping its corpus:
+# A run of hours (here 2 h per target, two at a time: 6 h for the six), keeping its corpus:
 #   FUZZ_JOBS=2 tests/fuzz/run_fuzz.sh build-fuzz 7200
 # To look at one failure again:
 #   build-fuzz/tests/fuzz/fuzz_<target> <absolute path of the file in fuzz-run/crashes/>
@@ -29,8 +29,8 @@ jobs=${FUZZ_JOBS:-2}
 run=$build/fuzz-run
 
 
-targets=(settings scores module wav pictures)
-declare -A max_len=([settings]=256 [scores]=1024 [module]=262144 [wav]=1048576
+targets=(settings scores saves module wav pictures)
+declare -A max_len=([settings]=256 [scores]=1024 [saves]=1024 [module]=262144 [wav]=1048576
                     [pictures]=1048576)
 
 for t in "${targets[@]}"; do

@@ -25,15 +25,16 @@ gid_t unprivileged_gid() {
     return pw ? pw->pw_gid : AS_USER_FALLBACK_ID;
 }
 
-int run_unprivileged(const std::function<int()>& fn) {
+int run_unprivileged(const std::function<int()>& fn, gid_t extra_group) {
     std::fflush(stdout);
     const uid_t uid = unprivileged_uid();
     const gid_t gid = unprivileged_gid();
     const pid_t pid = fork();
     if (pid < 0) return -1;
     if (pid == 0) {
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(gid, gid, gid) != 0 ||
-                               setresuid(uid, uid, uid) != 0))
+        const int groups = extra_group == static_cast<gid_t>(-1) ? 0 : 1;
+        if (geteuid() == 0 && (setgroups(groups, &extra_group) != 0 ||
+                               setresgid(gid, gid, gid) != 0 || setresuid(uid, uid, uid) != 0))
             _exit(255);
         const int result = fn();
         std::fflush(stdout);
