@@ -9,10 +9,10 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # The floors, top first. A module is a path without its ending; a folder ends with "/".
 floors=(
     "app/main app/command_line app/startup" # the entry point, start-up, the main loop
-    "game/game_loop screens/"        # the screens the main loop runs
-    "input/ game/board store/"       # commands, the well and its pieces, the two files
-    "app/game_ctx app/audio"         # the shared context and the audio library boundary
-    "toolkit/"                       # SDL owners, display, drawing, clock, files, paths, layout
+    "game/game_loop screens/"               # the screens the main loop runs
+    "input/ game/board store/"              # commands, the well and its pieces, the two files
+    "app/game_ctx app/audio"                # the shared records, the audio library boundary
+    "toolkit/" # SDL owners, display, drawing, clock, descriptors, paths, layout, header checks
 )
 
 # floor_of <path>: the number of the floor (0 on top) that holds the file; nothing when none.
@@ -30,8 +30,8 @@ floor_of() {
 
 bad=0
 declare -A arrow=()
-mapfile -t files < <(git ls-files --cached --others --exclude-standard 'app/*' 'input/*' 'game/*' 'screens/*' 'store/*' 'toolkit/*' |
-    grep -E '\.(cpp|h)$')
+mapfile -t files < <(git ls-files --cached --others --exclude-standard 'app/*' 'input/*' \
+    'game/*' 'screens/*' 'store/*' 'toolkit/*' | grep -E '\.(cpp|h)$')
 for file in "${files[@]}"; do
     from=$(floor_of "$file")
     if [ -z "$from" ]; then

@@ -16,8 +16,8 @@ echo "format: ${#sources[@]} files as .clang-format says"
 
 bash tests/include_check.sh || exit 1
 
-mapfile -t checked < <(git ls-files 'toolkit/*.cpp' 'app/*.cpp' 'input/*.cpp' 'game/*.cpp' 'screens/*.cpp' \
-    'store/*.cpp' 'tools/*.cpp')
+mapfile -t checked < <(git ls-files 'toolkit/*.cpp' 'app/*.cpp' 'input/*.cpp' 'game/*.cpp' \
+    'screens/*.cpp' 'store/*.cpp' 'tools/*.cpp')
 if ! printf '%s\0' "${checked[@]}" |
     xargs -0 -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>"$build/clang-tidy.log"; then
     grep -E 'error:|warning:' "$build/clang-tidy.log"
