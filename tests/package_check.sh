@@ -112,7 +112,6 @@ find "$root" -printf '%P %s %T@\n' | sort >"$tmp/root-before.txt"
 
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
-on_menu() { golden_at "$wid" 335 100; }
 # start_game [folder]: the unpacked program started in the folder ($elsewhere by default); sets
 # prog_pid and wid.
 start_game() {

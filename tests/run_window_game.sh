@@ -16,12 +16,7 @@ play=$tmp/play
 make_play "$play" "$run_dir"
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 
-(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
-prog_pid=$!
-find_window || fail "no window named Quelbo_KV within a minute"
-
-# The menu shows its golden picture at (345, 100), where the play screen is black.
-on_menu() { golden_at "$wid" 335 100; }
+start_play_window "$play"
 
 play_to_record
 [ "$status" = 124 ] && fail "the program did not end after 4 in the menu"

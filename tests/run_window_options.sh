@@ -18,12 +18,8 @@ start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 # The disk driver writes the mixed sound in real time (its default delay) into a file:
 # raw signed 16-bit stereo at 44100 Hz.
 audio=$tmp/audio.raw
-(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \
-    exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
-prog_pid=$!
-find_window || fail "no window named Quelbo_KV within a minute"
+start_play_window "$play" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio"
 
-on_menu() { golden_at "$wid" 335 100; }   # the menu's title
 on_options() { golden_at "$wid" 210 75; } # the options screen's title
 alive() { kill -0 "$prog_pid" 2>/dev/null; }
 press() {

@@ -16,10 +16,7 @@ script_setup signals "${1:-}" Xvfb xdotool import
 play=$tmp/play
 make_play "$play" "$run_dir"
 start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
-prog_pid=$!
-find_window || fail "no window named Quelbo_KV within a minute"
-on_menu() { golden_at "$wid" 335 100; }
+start_play_window "$play"
 
 # 1. SIGHUP in the new-record screen, once its animation is over.
 play_to_game_over
@@ -36,9 +33,7 @@ left=$(ls -A "$play/data" | grep -vx -e 'control\.dat' -e 'scores\.dat')
 [ -z "$left" ] || fail "SIGHUP: files left behind in data/: $left"
 
 # 2. The X server stops in the middle of the script's pictures of the window.
-(cd "$play" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec ./quelbo_kv >stdout.txt 2>stderr.txt) &
-prog_pid=$!
-find_window || fail "no window after the restart"
+start_play_window "$play"
 wait_until 30 on_menu || fail "the menu did not show within 30 s"
 (sleep 1 && kill -STOP "$xvfb_pid") &
 stopper=$!

@@ -121,6 +121,22 @@ find_window() {
     [ -n "$wid" ]
 }
 
+# start_play_window <play folder> [NAME=VALUE...]: the play folder's program in a real window
+# under the running Xvfb (no sound unless the settings say otherwise), its output in
+# stdout.txt and stderr.txt there; sets prog_pid and wid, or ends the script through fail.
+start_play_window() {
+    local folder=$1
+    shift
+    (cd "$folder" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@" ./quelbo_kv \
+        >stdout.txt 2>stderr.txt) &
+    prog_pid=$!
+    find_window || fail "no window named Quelbo_KV within a minute"
+}
+
+# on_menu: the menu shows in the caller's window ($wid), by its golden title at (335, 100),
+# where the other screens are dark. A script with a scaled window defines its own.
+on_menu() { golden_at "$wid" 335 100; }
+
 # shot <window> <name>: a picture of the window in the script's folder, <name>.png; copied to
 # $QUELBO_SHOT_DIR as well when that is set (to look at it after the run).
 shot() {
