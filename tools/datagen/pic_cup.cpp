@@ -137,13 +137,7 @@ void glint(SDL_Surface* s, double cx, double cy, double r) {
 
 // A key cap in the panel style at (x, y) of the big canvas, w by h.
 void key_cap(SDL_Surface* b, int x, int y, int w, int h) {
-    panel_style st = theme_panel();
-    st.radius = 6 * CUP_F;
-    st.edge = 2 * CUP_F;
-    st.glow = 0;
-    st.fill_top = {44, 58, 118};
-    st.fill_bottom = {16, 22, 58};
-    panel(b, x, y, w, h, st);
+    panel(b, x, y, w, h, flat_panel(6 * CUP_F, 2 * CUP_F, {44, 58, 118}, {16, 22, 58}));
 }
 
 // A white arrow head centred in a key cap, pointing by (dx, dy), one of the four directions.

@@ -112,6 +112,16 @@ panel_style theme_panel() {
             0.05};
 }
 
+panel_style flat_panel(int radius, int edge, rgb top, rgb bottom) {
+    panel_style st = theme_panel();
+    st.radius = radius;
+    st.edge = edge;
+    st.glow = 0;
+    st.fill_top = top;
+    st.fill_bottom = bottom;
+    return st;
+}
+
 font_ptr open_font(const std::string& run_dir, int size, int style) {
     const std::string path = run_dir + "/font/comic.ttf";
     font_ptr f(TTF_OpenFont(path.c_str(), size));

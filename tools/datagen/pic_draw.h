@@ -95,3 +95,5 @@ inline constexpr rgb GLOW{60, 110, 255};
 
 // The standard framed panel of the theme.
 panel_style theme_panel();
+// The theme's frame without its glow, with its own corner radius, frame width and interior.
+panel_style flat_panel(int radius, int edge, rgb top, rgb bottom);

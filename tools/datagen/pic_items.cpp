@@ -187,13 +187,8 @@ Sint16 dev(double v) {
 surface_ptr device_tile() {
     surface_ptr big = new_canvas(DEV_W * DEV_F, DEV_H * DEV_F);
     if (!big) return big;
-    panel_style st = theme_panel();
-    st.radius = 5 * DEV_F;
-    st.edge = 2 * DEV_F;
-    st.glow = 0;
-    st.fill_top = {34, 46, 96};
-    st.fill_bottom = {12, 16, 44};
-    panel(big.get(), 0, 0, big->w, big->h, st);
+    panel(big.get(), 0, 0, big->w, big->h,
+          flat_panel(5 * DEV_F, 2 * DEV_F, {34, 46, 96}, {12, 16, 44}));
     return big;
 }
 
