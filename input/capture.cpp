@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "app/game_ctx.h"
-#include "input/input.h"
 #include "toolkit/clock.h"
 #include "toolkit/draw.h"
 #include "toolkit/layout.h"

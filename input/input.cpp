@@ -7,6 +7,7 @@
 
 #include "app/game_ctx.h"
 #include "toolkit/clock.h"
+#include "toolkit/draw.h"
 
 namespace {
 
@@ -139,10 +140,6 @@ bool poll_input(game_ctx& ctx) {
 
 void rest_if_idle(const options_cfg& opt, bool busy) {
     if (opt.low_cpu && !busy) clock_delay(INPUT_REST_MS);
-}
-
-void present_again() {
-    if (SDL_Surface* screen = SDL_GetVideoSurface()) SDL_Flip(screen);
 }
 
 bool nav_set(const input_state& in, input_nav dir) {

@@ -16,8 +16,6 @@ bool poll_input(game_ctx& ctx);
 // In the resting mode (opt.low_cpu), waits INPUT_REST_MS through the clock after a pass that
 // found nothing to do (busy false); otherwise returns at once.
 void rest_if_idle(const options_cfg& opt, bool busy);
-// Presents the display surface again as it is (nothing when no video mode is set).
-void present_again();
 
 // One direction of the menus: its arrow key, or the hat on the joystick device.
 struct input_nav {

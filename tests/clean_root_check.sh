@@ -196,12 +196,12 @@ in_root useradd -m -s /bin/bash player || fail "useradd failed"
 mkdir -p "$root/opt/quelbo-check" "$root/var/tmp/shots" "$root/tmp/.X11-unix"
 chmod 1777 "$root/var/tmp/shots" "$root/tmp/.X11-unix"
 cp "$top/tests/window_lib.sh" "$top/tests/clean_root_player.sh" "$root/opt/quelbo-check/"
-as_user() { # as_user <user spec> <environment...> -- <script arguments...>
-    local spec=$1 settings=()
+as_user() { # as_user <user:group> <environment...> -- <script arguments...>
+    local who=$1 settings=()
     shift
     while [ "$1" != -- ]; do settings+=("$1"); shift; done
     shift
-    waited chroot --userspec="$spec" "$root" env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
+    waited chroot --userspec="$who" "$root" env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
         LANG=C.UTF-8 QUELBO_SHOT_DIR=/var/tmp/shots "${settings[@]}" \
         bash /opt/quelbo-check/clean_root_player.sh "$@"
 }

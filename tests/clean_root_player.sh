@@ -16,8 +16,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 mode=${1:?usage: clean_root_player.sh player <version> | no-account}
 bin=/usr/games/quelbo-kv
-down_held=0
-on_exit() { [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null; }
 scratch_setup player Xvfb xdotool import
 elsewhere=$tmp/elsewhere
 mkdir -p "$elsewhere" "$tmp/play"

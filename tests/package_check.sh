@@ -19,8 +19,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 deb=$(realpath "${1:?usage: package_check.sh <package.deb>}")
 [ -f "$deb" ] || { echo "FAIL: $deb is missing"; exit 1; }
-down_held=0
-on_exit() { [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null; }
 scratch_setup package lintian desktop-file-validate appstreamcli dpkg-deb Xvfb xdotool import \
     identify
 

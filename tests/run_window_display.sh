@@ -15,11 +15,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 script_setup display "${1:-}" Xvfb xdotool import convert compare xmessage xprop openbox
 
 keep_going=1
-play=$tmp/play
-make_play "$play" "$run_dir"
 wm_pid=
 on_exit() { [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null; }
-start_xvfb "$tmp" 3840x2160 || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+play_on_xvfb 3840x2160
 
 # start_game [NAME=VALUE...] [options...]: the program in a window (prog_pid, wid), with those
 # settings in its environment and those options, its menu on show.

@@ -8,14 +8,9 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
-down_held=0
-on_exit() { [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null; }
 script_setup game "${1:-}" Xvfb xdotool import
 
-play=$tmp/play
-make_play "$play" "$run_dir"
-start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-
+play_on_xvfb
 start_play_window "$play"
 
 play_to_record

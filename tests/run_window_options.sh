@@ -11,9 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
 script_setup options "${1:-}" Xvfb xdotool import od
 
-play=$tmp/play
-make_play "$play" "$run_dir"
-start_xvfb "$tmp" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+play_on_xvfb
 
 # The disk driver writes the mixed sound in real time (its default delay) into a file:
 # raw signed 16-bit stereo at 44100 Hz.

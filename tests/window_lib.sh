@@ -36,6 +36,7 @@ scratch_setup() {
     make_scratch "$what"
     xvfb_pid=
     prog_pid=
+    down_held=0
     trap cleanup EXIT
     trap 'exit 130' INT TERM HUP
 }
@@ -49,6 +50,8 @@ script_setup() {
 }
 cleanup() {
     declare -F on_exit >/dev/null && on_exit
+    # A key the script holds down (play_to_game_over) is let go before the X server goes.
+    [ "$down_held" = 1 ] && xdotool keyup Down 2>/dev/null
     [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill -CONT "$xvfb_pid" 2>/dev/null # in case a test stopped it
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
@@ -113,6 +116,14 @@ start_xvfb() {
     wait_until 30 grep -q . "$1/display" || return 1
     display=$(head -n1 "$1/display")
     export DISPLAY=:$display
+}
+
+# play_on_xvfb [WxH]: a play folder $play in the scratch folder for the program of $run_dir,
+# and Xvfb (start_xvfb); ends the script through fail when Xvfb does not start.
+play_on_xvfb() {
+    play=$tmp/play
+    make_play "$play" "$run_dir"
+    start_xvfb "$tmp" "$@" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 }
 
 # find_window: the id of the window "Quelbo_KV" in $wid, waiting up to a minute for it.
@@ -227,7 +238,7 @@ on_play_screen() {
 # in the middle until the game is over, three times Up and Return in the new-record screen
 # (name "daa"), then "4" in the menu. Takes the picture play-screen (see shot). Sets status
 # like leave_from_menu; ends the script through fail when a step does not come.
-# Uses the caller's wid, prog_pid, on_menu and down_held (which its cleanup must honour).
+# Uses the caller's wid, prog_pid and on_menu.
 play_to_record() {
     local key
     play_to_game_over

@@ -56,3 +56,7 @@ font_ptr open_game_font(int size) {
 surface_ptr render_white(TTF_Font* font, const char* text) {
     return surface_ptr(TTF_RenderText_Solid(font, text, DRAW_WHITE));
 }
+
+void present_again() {
+    if (SDL_Surface* screen = SDL_GetVideoSurface()) SDL_Flip(screen);
+}

@@ -34,3 +34,5 @@ void clear_black(SDL_Surface* screen);
 font_ptr open_game_font(int size);
 // text rendered solid in white; null when it cannot be (an empty text included).
 surface_ptr render_white(TTF_Font* font, const char* text);
+// Presents the display surface again as it is (nothing when no video mode is set).
+void present_again();
