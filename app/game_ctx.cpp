@@ -25,6 +25,8 @@ void default_options(options_cfg& opt) {
     opt.skin = 0;
     opt.tune = 0;
     opt.low_cpu = 0;
+    opt.own_fullscreen = 0;
+    opt.window_place = {};
 }
 
 void default_controls(controls_cfg& ctl) {
@@ -58,12 +60,28 @@ void close_joysticks(controls_cfg& ctl) {
 
 int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
     // The display surface belongs to the video layer: it is never freed here.
-    const bool to_full = ctx.options->fullscreen == 0;
-    // The window is switched in place where the layer can: a new mode also resizes the window,
-    // and a window manager that gets the resize while it leaves fullscreen puts the window back
-    // at the corner instead of where the player had it.
+    options_cfg& opt = *ctx.options;
+    const bool to_full = opt.fullscreen == 0;
+    bool in_place = true;
+    // Without a window manager the layer's switch draws for a window of the screen's size that
+    // nobody makes: the game sizes its window itself, and goes back the way it went.
+    if (to_full ? display_switch_way() == DISPLAY_SWITCH_OWN : opt.own_fullscreen != 0) {
+        if (to_full ? display_cover_screen(opt.window_place)
+                    : display_restore_place(opt.window_place)) {
+            if (screen) clear_black(screen);
+            opt.own_fullscreen = to_full ? 1 : 0;
+            opt.fullscreen = to_full ? 1 : 0;
+            return 1;
+        }
+        // The layer still has a window: only a new mode gives it its own size back.
+        in_place = to_full;
+        opt.own_fullscreen = 0;
+    }
+    // Otherwise the window is switched in place where the layer can: a new mode also resizes
+    // the window, and a window manager that gets the resize while it leaves fullscreen puts the
+    // window back at the corner instead of where the player had it.
     SDL_Surface* s = screen;
-    if (!s || s != SDL_GetVideoSurface() || SDL_WM_ToggleFullScreen(s) == 0) {
+    if (!in_place || !s || s != SDL_GetVideoSurface() || SDL_WM_ToggleFullScreen(s) == 0) {
         Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
         if (to_full) flags |= SDL_FULLSCREEN;
         s = SDL_SetVideoMode(CTX_SCREEN_W, CTX_SCREEN_H, CTX_SCREEN_BPP, flags);
@@ -75,6 +93,6 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
     // After a mode set the pixels are new and uninitialised; the callers draw everything again.
     clear_black(s);
     screen = s;
-    ctx.options->fullscreen = to_full ? 1 : 0;
+    opt.fullscreen = to_full ? 1 : 0;
     return 1;
 }

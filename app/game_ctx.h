@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "toolkit/display.h"
 #include "toolkit/layout.h"
 
 constexpr int CTX_DEVICE_KEYBOARD = 0;
@@ -69,6 +70,10 @@ struct options_cfg {
     int32_t skin;
     int32_t tune;
     uint8_t low_cpu; // screens rest 1 ms in a pass with nothing to do; from the command line
+    // Fullscreen that the game made itself by covering the screen with its window (no window
+    // manager did it), and the window's place to go back to. Not saved.
+    uint8_t own_fullscreen;
+    display_place window_place;
 };
 
 struct controls_cfg {
@@ -101,7 +106,8 @@ void default_controls(controls_cfg& ctl);
 int open_joysticks(controls_cfg& ctl);
 // Closes every handle of the array; the array itself stays.
 void close_joysticks(controls_cfg& ctl);
-// Switches between window and fullscreen, in place where the layer can (the window keeps its
-// place on the desktop), else by a new video mode; screen takes the display surface.
+// Switches between window and fullscreen: where no window manager does it, by covering the
+// screen with the window and putting it back; else in place where the layer can (the window
+// keeps its place on the desktop), else by a new video mode; screen takes the display surface.
 // Returns 1 on success, 0 (after its message, flag unchanged) when the mode cannot be set.
 int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "toolkit/layout.h"
 
@@ -71,3 +72,154 @@ const char* display_missing_reason() {
     return display_reason_for(std::getenv("SDL_VIDEODRIVER"), driver,
                               named("DISPLAY") || named("WAYLAND_DISPLAY"));
 }
+
+#if defined(QUELBO_HAVE_X11)
+#include <SDL_syswm.h>
+// After the SDL headers: Xlib's names (None, Status, ...) must not reach them.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
+#if defined(QUELBO_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
+
+namespace {
+
+// Xlib reports a failed request (a window that went away) through one callback for the whole
+// process, which has no room for a context; the flag is only set and read between the calls
+// of x_guard. Without it, Xlib's default answer would end the program.
+bool x_failed = false;
+int x_note_failure(Display*, XErrorEvent*) {
+    x_failed = true;
+    return 0;
+}
+
+// While it lives, failed requests on dpy are noted instead of ending the program; ok() syncs
+// and tells whether every request so far succeeded.
+struct x_guard {
+    Display* dpy;
+    int (*before)(Display*, XErrorEvent*);
+    explicit x_guard(Display* d) : dpy(d), before(XSetErrorHandler(x_note_failure)) {
+        x_failed = false;
+    }
+    ~x_guard() {
+        XSync(dpy, False);
+        XSetErrorHandler(before);
+    }
+    x_guard(const x_guard&) = delete;
+    x_guard& operator=(const x_guard&) = delete;
+    bool ok() {
+        XSync(dpy, False);
+        return !x_failed;
+    }
+};
+
+struct x_window {
+    Display* dpy = nullptr;
+    Window win = 0;
+};
+// The game's window on its X server; false on another window system or before the window.
+bool game_x_window(x_window& w) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11) return false;
+    w.dpy = info.info.x11.display;
+    w.win = info.info.x11.window;
+    return w.dpy && w.win;
+}
+
+// The 32-bit items (window ids, atoms) of a window's property; empty when it has none or the
+// window is gone.
+std::vector<unsigned long> x_items(Display* dpy, Window win, const char* name, Atom type) {
+    std::vector<unsigned long> items;
+    Atom got_type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const Atom prop = XInternAtom(dpy, name, False);
+    if (XGetWindowProperty(dpy, win, prop, 0, 1024, False, type, &got_type, &format, &count, &left,
+                           &data) == Success &&
+        data && got_type == type && format == 32) {
+        const auto* longs = reinterpret_cast<const unsigned long*>(data);
+        items.assign(longs, longs + count);
+    }
+    if (data) XFree(data);
+    return items;
+}
+
+} // namespace
+
+display_switch display_switch_way() {
+    x_window w;
+    if (!game_x_window(w)) return DISPLAY_SWITCH_LAYER;
+    x_guard guard(w.dpy);
+    const Window root = DefaultRootWindow(w.dpy);
+    // A running manager's check window names itself; one left behind by a manager that has
+    // ended is gone or names nothing.
+    const auto check = x_items(w.dpy, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (check.empty()) return DISPLAY_SWITCH_OWN;
+    const auto self = x_items(w.dpy, check[0], "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (!guard.ok() || self.empty() || self[0] != check[0]) return DISPLAY_SWITCH_OWN;
+    const Atom fullscreen = XInternAtom(w.dpy, "_NET_WM_STATE_FULLSCREEN", False);
+    for (unsigned long atom : x_items(w.dpy, root, "_NET_SUPPORTED", XA_ATOM))
+        if (atom == fullscreen) return DISPLAY_SWITCH_LAYER;
+    return DISPLAY_SWITCH_OWN;
+}
+
+namespace {
+
+// Moves and sizes the window (coordinates on its screen), then lets the layer take in the new
+// size before anything is drawn for it.
+int x_place(const x_window& w, const display_place& at, bool raise) {
+    {
+        x_guard guard(w.dpy);
+        XMoveResizeWindow(w.dpy, w.win, at.x, at.y, static_cast<unsigned>(at.w),
+                          static_cast<unsigned>(at.h));
+        if (raise) XRaiseWindow(w.dpy, w.win);
+        if (!guard.ok()) return 0;
+    }
+    SDL_PumpEvents();
+    return 1;
+}
+
+} // namespace
+
+int display_cover_screen(display_place& kept) {
+    x_window w;
+    if (!game_x_window(w)) return 0;
+    XWindowAttributes attrs;
+    Window child = 0;
+    display_place screen{};
+    {
+        x_guard guard(w.dpy);
+        if (!XGetWindowAttributes(w.dpy, w.win, &attrs) ||
+            !XTranslateCoordinates(w.dpy, w.win, attrs.root, 0, 0, &kept.x, &kept.y, &child) ||
+            !guard.ok())
+            return 0;
+    }
+    kept.w = attrs.width;
+    kept.h = attrs.height;
+    screen.w = WidthOfScreen(attrs.screen);
+    screen.h = HeightOfScreen(attrs.screen);
+    return x_place(w, screen, true);
+}
+
+int display_restore_place(const display_place& kept) {
+    x_window w;
+    if (!game_x_window(w)) return 0;
+    return x_place(w, kept, false);
+}
+
+#else
+
+display_switch display_switch_way() {
+    return DISPLAY_SWITCH_LAYER;
+}
+int display_cover_screen(display_place&) {
+    return 0;
+}
+int display_restore_place(const display_place&) {
+    return 0;
+}
+
+#endif

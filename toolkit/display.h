@@ -23,3 +23,22 @@ const char* display_missing_reason();
 // the player asked for a driver (asked not empty); otherwise why there is no window, naming
 // whether a desktop was named in the environment (display_named) at all.
 const char* display_reason_for(const char* asked, const char* driver, bool display_named);
+
+// Who takes the window to fullscreen and back.
+enum display_switch : int {
+    DISPLAY_SWITCH_LAYER, // the multimedia layer asks the window system
+    DISPLAY_SWITCH_OWN    // no window manager does it: the game sizes its window itself
+};
+// The window's place and size on its screen, kept while the game covers the screen itself.
+struct display_place {
+    int x, y, w, h;
+};
+// DISPLAY_SWITCH_OWN on an X server where no running window manager announces fullscreen
+// windows (_NET_WM_STATE_FULLSCREEN); DISPLAY_SWITCH_LAYER everywhere else, also when the
+// window system cannot be asked (no window yet, another window system, no X11 support built).
+display_switch display_switch_way();
+// Keeps the window's place in kept, then lets the window cover its whole screen, above the
+// others. Returns 0 (window unchanged) when the window system cannot be asked.
+int display_cover_screen(display_place& kept);
+// Puts the window back at kept. Returns 0 when the window system cannot be asked.
+int display_restore_place(const display_place& kept);
