@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
     }
     clear_black(screen);
     SDL_WM_SetCaption("Quelbo_KV", nullptr);
+    display_end_with_server();
 
     game_ctx ctx;
     setup_game_ctx(ctx);

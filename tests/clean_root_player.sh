@@ -20,8 +20,6 @@ scratch_setup player Xvfb xdotool import
 elsewhere=$tmp/elsewhere
 mkdir -p "$elsewhere" "$tmp/play"
 scale=1
-# The menu's golden title, at (345, 100) of the game's picture, wherever the window scales it.
-on_menu() { golden_at "$wid" $((335 * scale)) $((100 * scale)); }
 # start_game <env...> -- <options...>: the game from $elsewhere; sets prog_pid and wid.
 start_game() {
     local settings=()

@@ -3,21 +3,29 @@
 #  - the 2x window is sharp: every 2x2 block of its pixels is one colour;
 #  - uncovered while the menu waits, it shows the menu again;
 #  - uncovered in the control capture (which reads events itself), it is drawn again too;
-#  - under a window manager (openbox), fullscreen (F1) is sharp too: it has no colour that the
-#    window does not have (smoothing mixes new ones);
-#  - back from fullscreen the window is where it was, three times at scale 2 and at scale 1.
+#  - F1 and F1 again on the menu, the play screen (with pieces in the well) and the options
+#    screen, at scale 2 and 1, on four window systems: no window manager, openbox, i3 (tiling)
+#    and weston (a Wayland compositor, in a window of its own on the X server) with Xwayland.
+#    Fullscreen covers the whole screen, letterboxed (black bars beside the picture) and sharp
+#    (no colour that the window lacks; smoothing mixes new ones); back, the window has its
+#    size again, and its place where the window system keeps places (weston chooses them), and
+#    shows the same picture as before, but for the falling piece on the play screen.
 # A player's own scale method is kept: with SDL12COMPAT_SCALE_METHOD=linear the window is
 # smoothed (which also shows that the sharpness check can fail).
-# Usage: bash run_window_display.sh <run_dir>
+# Usage: bash run_window_display.sh <run_dir> [window system...]   (default: all four)
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
 
-script_setup display "${1:-}" Xvfb xdotool import convert compare xmessage xprop openbox
+script_setup display "${1:-}" Xvfb xdotool import convert compare xmessage xprop openbox i3 \
+    weston Xwayland
+systems=("${@:2}")
+[ ${#systems[@]} -gt 0 ] || systems=(bare openbox i3 weston)
 
 keep_going=1
 wm_pid=
-on_exit() { [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null; }
+on_exit() { stop_system; }
 play_on_xvfb 3840x2160
+host=$DISPLAY # the X server; under weston the game runs on its Xwayland, keys go to weston
 
 # start_game [NAME=VALUE...] [options...]: the program in a window (prog_pid, wid), with those
 # settings in its environment and those options, its menu on show.
@@ -35,23 +43,31 @@ stop_game() {
     wait_exit "$prog_pid" 30
 }
 scale=2
-on_menu() { golden_at "$wid" $((335 * scale)) $((100 * scale)); } # the menu's title
 # blocks_differing <png>: how many pixels differ from their 2x2 block's first pixel.
 blocks_differing() {
     convert "$1" -sample 50% -sample 200% "$tmp/blocks.png"
     compare -metric AE "$1" "$tmp/blocks.png" null: 2>&1
 }
 colours() { convert "$1" -format %k info:; }
+# differing <png> <png> [crop]: how many pixels differ (within the crop WxH+X+Y when given).
+differing() {
+    local crop=()
+    [ -n "${3:-}" ] && crop=(-crop "$3" +repage)
+    convert "$1" "${crop[@]}" "$tmp/a.png" && convert "$2" "${crop[@]}" "$tmp/b.png" &&
+        compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1
+}
 geometry() { xdotool getwindowgeometry "$wid" | awk '/Position|Geometry/ {printf "%s ", $2}'; }
-full() { [ "$(geometry)" = "0,0 3840x2160 " ]; }
-back() { [ "$(geometry)" = "$before" ]; }
+press() {
+    xdotool windowfocus "$wid" 2>/dev/null
+    DISPLAY=$host xdotool key "$1"
+    sleep 0.5
+}
 
 # 1. Sharp 2x window, and a window that shows its picture again.
 start_game
 shot "$wid" window-2x || fail "no screenshot"
 n=$(blocks_differing "$tmp/window-2x.png")
 [ "$n" = 0 ] || fail "2x window: $n pixels differ from their 2x2 block"
-window_colours=$(colours "$tmp/window-2x.png")
 
 # cover_and_uncover: a black window over the game's for a second.
 cover_and_uncover() {
@@ -59,11 +75,6 @@ cover_and_uncover() {
     local cover_pid=$!
     sleep 1
     kill "$cover_pid" && wait "$cover_pid" 2>/dev/null
-}
-press() {
-    xdotool windowfocus "$wid" 2>/dev/null
-    xdotool key "$1"
-    sleep 0.5
 }
 cover_and_uncover
 wait_until 3 on_menu || fail "uncovered: the menu is not drawn again"
@@ -79,9 +90,68 @@ wait_until 3 on_options || fail "uncovered in the control capture: not drawn aga
 shot "$wid" capture-uncovered
 for key in w q Escape; do press "$key"; done
 wait_until 10 on_menu || fail "not back in the menu after the options screen"
+stop_game
 
-# 2. Under a window manager: fullscreen and back, three times at each scale (the old way lost
-# the place in about one round trip of five).
+# 2. The player's own scale method wins: smoothed.
+start_game SDL12COMPAT_SCALE_METHOD=linear
+shot "$wid" window-linear || fail "no screenshot"
+n=$(blocks_differing "$tmp/window-linear.png")
+[ "$n" -gt 1000 ] || fail "the player's linear scaling: only $n pixels differ from their block"
+stop_game
+
+# 3. F1 there and back on each window system.
+# start_system <name>: the window manager or compositor, ready (wm_pid; under weston DISPLAY
+# becomes its Xwayland's, and keys go to weston's window on the X server).
+start_system() {
+    system=$1
+    case $1 in
+    bare) return 0 ;;
+    openbox) openbox >"$tmp/wm.log" 2>&1 & ;;
+    i3)
+        printf 'font pango:monospace 8\n' >"$tmp/i3.conf"
+        i3 -c "$tmp/i3.conf" >"$tmp/wm.log" 2>&1 &
+        ;;
+    weston)
+        export XDG_RUNTIME_DIR=$tmp/runtime
+        mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+        weston --backend=x11-backend.so --use-pixman --width=3840 --height=2160 --xwayland \
+            --socket="quelbo-$$" --no-config --log="$tmp/wm.log" >/dev/null 2>&1 &
+        ;;
+    esac
+    wm_pid=$!
+    if [ "$1" = weston ]; then
+        xwayland_named() { grep -q 'listening on display :[0-9]' "$tmp/wm.log" 2>/dev/null; }
+        wait_until 30 xwayland_named || { fail "weston did not start: $(cat "$tmp/wm.log")"; return 1; }
+        DISPLAY=:$(grep -o 'listening on display :[0-9]*' "$tmp/wm.log" | head -n1 | grep -o '[0-9]*$')
+        # The pointer over weston's window, so that it has the keyboard of the X server.
+        DISPLAY=$host xdotool mousemove 1920 1080
+        return 0
+    fi
+    # Ready when the check window on the root is its own, not one a manager before it left.
+    wm_ready() {
+        local id
+        id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
+        [ -n "$id" ] && xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -qi "\"$system\""
+    }
+    wait_until 20 wm_ready || { fail "$1 did not start: $(cat "$tmp/wm.log")"; return 1; }
+    sleep 1
+}
+stop_system() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+    wm_pid=
+    DISPLAY=$host
+}
+
+full() { [ "$(geometry)" = "0,0 3840x2160 " ]; }
+# black_bar <png> <crop>: that part of the picture is all black.
+black_bar() { [ "$(convert "$1" -crop "$2" +repage -format '%k %[fx:maxima]' info:)" = "1 0" ]; }
+back() {
+    if [ "$system" = weston ]; then # only the size: weston places windows itself
+        [ "${before#* }" = "$(geometry | cut -d' ' -f2-)" ]
+    else
+        [ "$(geometry)" = "$before" ]
+    fi
+}
 # switch <label> <test>: F1 to the window, until the test holds (F1 again once after 5 s: a key
 # sent while the window manager was still taking the window over can be lost).
 switch() {
@@ -89,47 +159,103 @@ switch() {
     for tries in 1 2; do
         xdotool windowactivate --sync "$wid" 2>/dev/null
         xdotool windowfocus --sync "$wid" 2>/dev/null
-        xdotool key F1
+        DISPLAY=$host xdotool key F1
         wait_until 5 "$2" && return 0
         seen+="$(geometry)/ "
     done
     fail "$1: the window is $seen after F1 and F1 again"
     return 1
 }
-# round_trips <label>: three F1 round trips; the first fullscreen is checked for smoothing.
-round_trips() {
-    local i c
+# round_trip <screen>: F1 and F1 again; checks the fullscreen picture and the window after it.
+# On the play screen only the well may change, by at most the falling piece's old and new
+# cells; when the next piece changed, one landed meanwhile: no verdict, and 2.
+round_trip() {
+    local label="$system, scale $scale, $1" c s=$scale
+    local box="$((120 * s))x$((60 * s))+$((365 * s))+$((90 * s))" # the next piece
     before=$(geometry)
-    for i in 1 2 3; do
-        switch "$1, F1 $i to fullscreen" full || return
-        sleep 0.5
-        if [ "$i" = 1 ]; then
-            shot "$wid" "fullscreen-$1" || fail "no screenshot"
-            c=$(colours "$tmp/fullscreen-$1.png")
-            [ "$c" -le "$window_colours" ] ||
-                fail "$1 fullscreen: $c colours, the 2x window has $window_colours: smoothed"
-        fi
-        switch "$1, F1 $i back: window $before before" back || return
-    done
+    shot "$wid" before || { fail "$label: no screenshot"; return; }
+    switch "$label, to fullscreen" full || return
+    sleep 0.5
+    # Uncompressed, as the screen is large; the checks look at parts of it.
+    import -window "$wid" "$tmp/full.ppm" || { fail "$label: no screenshot"; return; }
+    # Sharp: the middle of the picture has no colour that the whole window lacks.
+    c=$(colours "$tmp/full.ppm[1200x1200+1320+480]")
+    [ "$c" -le "$(colours "$tmp/before.png")" ] ||
+        fail "$label, fullscreen: $c colours in its middle, the window has $(colours "$tmp/before.png"): smoothed"
+    [ "$c" -gt 20 ] || fail "$label, fullscreen: no picture ($c colours)"
+    # The picture, 3.6 times 540 wide, leaves 948 pixels on each side.
+    black_bar "$tmp/full.ppm" 900x2160+0+0 && black_bar "$tmp/full.ppm" 900x2160+2940+0 ||
+        fail "$label, fullscreen: the sides are not black bars"
+    switch "$label, back: window $before before" back || return
+    sleep 0.5
+    shot "$wid" after || { fail "$label: no screenshot"; return; }
+    if [ "$1" = game ] && [ "$(differing "$tmp/before.png" "$tmp/after.png" "$box")" != 0 ]; then
+        echo "$label: a piece landed meanwhile"
+        return 2
+    fi
+    if [ "$1" = game ]; then
+        n=$(differing "$tmp/before.png" "$tmp/after.png" "$((240 * s))x$((600 * s))+$((300 * s))+0")
+        [ "$n" = 0 ] || fail "$label: $n pixels of the panel differ after F1 twice"
+        n=$(differing "$tmp/before.png" "$tmp/after.png" "$((300 * s))x$((600 * s))+0+0")
+        [ "$n" -le $((8 * 900 * s * s)) ] ||
+            fail "$label: $n pixels of the well differ after F1 twice: more than a piece moved"
+    else
+        n=$(differing "$tmp/before.png" "$tmp/after.png")
+        [ "$n" = 0 ] || fail "$label: $n pixels differ after F1 twice"
+    fi
+    if [ -n "${QUELBO_SHOT_DIR:-}" ]; then
+        convert "$tmp/full.ppm" "$QUELBO_SHOT_DIR/$system-$scale-$1-full.png"
+        cp "$tmp/before.png" "$QUELBO_SHOT_DIR/$system-$scale-$1-before.png"
+        cp "$tmp/after.png" "$QUELBO_SHOT_DIR/$system-$scale-$1-after.png"
+    fi
 }
-openbox >"$tmp/openbox.log" 2>&1 &
-wm_pid=$!
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_until 20 wm_ready || fail "openbox did not start: $(cat "$tmp/openbox.log")"
-sleep 1
-round_trips scale-2
-stop_game
-scale=1
-start_game --scale 1
-round_trips scale-1
-stop_game
-
-# 4. The player's own scale method wins: smoothed.
-scale=2
-start_game SDL12COMPAT_SCALE_METHOD=linear
-shot "$wid" window-linear || fail "no screenshot"
-n=$(blocks_differing "$tmp/window-linear.png")
-[ "$n" -gt 1000 ] || fail "the player's linear scaling: only $n pixels differ from their block"
-stop_game
+# preview: the next-piece box as text, to see a piece land.
+preview() {
+    import -window "$wid" -crop "$((120 * scale))x$((60 * scale))+$((365 * scale))+$((90 * scale))" \
+        -depth 8 rgb:- 2>/dev/null | md5sum
+}
+# settled: the score shows the same twice, 0.3 s apart: no soft drop is left to take after Down
+# was let go.
+settled() {
+    local score="$((150 * scale))x$((40 * scale))+$((370 * scale))+$((472 * scale))" one
+    one=$(import -window "$wid" -crop "$score" -depth 8 rgb:- 2>/dev/null | md5sum)
+    sleep 0.3
+    [ "$(import -window "$wid" -crop "$score" -depth 8 rgb:- 2>/dev/null | md5sum)" = "$one" ]
+}
+# the_three_screens: the round trip on the menu, on the play screen once a piece has landed
+# (Down held until the next piece shows another), and on the options screen.
+the_three_screens() {
+    local first
+    round_trip menu
+    press 1
+    wait_until 20 on_play_screen || { fail "$system, scale $scale: no play screen"; return; }
+    first=$(preview)
+    xdotool windowfocus "$wid" 2>/dev/null
+    DISPLAY=$host xdotool keydown Down
+    down_held=1
+    landed() { [ "$(preview)" != "$first" ]; }
+    wait_until 30 landed || fail "$system, scale $scale: no piece landed with Down held"
+    DISPLAY=$host xdotool keyup Down
+    down_held=0
+    wait_until 10 settled || fail "$system, scale $scale: the play screen does not settle"
+    round_trip game
+    [ $? = 2 ] && round_trip game
+    press Escape
+    wait_until 20 on_menu || { fail "$system, scale $scale: no menu after Escape"; return; }
+    press 2
+    wait_until 10 on_options || { fail "$system, scale $scale: no options screen"; return; }
+    round_trip options
+    press Escape
+    wait_until 10 on_menu || fail "$system, scale $scale: no menu after the options screen"
+}
+for system in "${systems[@]}"; do
+    start_system "$system" || continue
+    for scale in 2 1; do
+        start_game --scale "$scale"
+        the_three_screens
+        stop_game
+    done
+    stop_system
+done
 
 end_checks "all checks of the window on a 3840x2160 desktop passed"

@@ -4,7 +4,9 @@
 #    screen ends the run in order: exit code 0, the record and control.dat saved, nothing else
 #    left in data/;
 #  - the X server stopped (SIGSTOP) while the script is taking pictures of the window: the
-#    script's calls fail within their time limits instead of hanging.
+#    script's calls fail within their time limits instead of hanging;
+#  - the X server then ends, as with the desktop session: the program ends too, with exit code
+#    1 and a line that says why, instead of waiting for the server for ever.
 # Usage: bash run_window_signals.sh <run_dir>
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/window_lib.sh"
@@ -48,8 +50,14 @@ start=$SECONDS
 xdotool windowfocus "$wid" 2>/dev/null && fail "xdotool answered with the X server stopped"
 [ $((SECONDS - start)) -le $((X_TOOL_LIMIT + 3)) ] || fail "xdotool outlived its limit"
 kill -CONT "$xvfb_pid"
-kill -KILL "$prog_pid" 2>/dev/null
-wait "$prog_pid" 2>/dev/null
-prog_pid=
 
-echo "signals passed: SIGHUP saved '$first'; $shots pictures, then a stopped X server failed the call after ${took} s"
+# 3. The X server goes away under the program.
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null
+xvfb_pid=
+wait_exit "$prog_pid" 20
+[ "$status" = 1 ] || fail "the X server ended: exit code $status (124: the program went on)"
+grep -q "^MAIN / Err affichage perdu" "$play/stdout.txt" ||
+    fail "the X server ended: no line about it in the output"
+
+echo "signals passed: SIGHUP saved '$first'; $shots pictures, then a stopped X server failed the call after ${took} s; the end of the X server ended the program"

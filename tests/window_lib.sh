@@ -144,9 +144,10 @@ start_play_window() {
     find_window || fail "no window named Quelbo_KV within a minute"
 }
 
-# on_menu: the menu shows in the caller's window ($wid), by its golden title at (335, 100),
-# where the other screens are dark. A script with a scaled window defines its own.
-on_menu() { golden_at "$wid" 335 100; }
+# on_menu: the menu shows in the caller's window ($wid), by its golden title at (335, 100) of
+# the game's picture (times $scale, 1 unless the caller sets it), where the other screens are
+# dark.
+on_menu() { golden_at "$wid" $((335 * ${scale:-1})) $((100 * ${scale:-1})); }
 
 # shot <window> <name>: a picture of the window in the script's folder, <name>.png; copied to
 # $QUELBO_SHOT_DIR as well when that is set (to look at it after the run).
@@ -227,10 +228,10 @@ leave_from_menu() {
 }
 
 # on_play_screen: the play screen shows in the caller's window, by the golden label of its
-# preview box at (438, 60).
+# preview box at (438, 60) (times $scale, as on_menu).
 on_play_screen() {
     local r g b
-    read -r r g b <<<"$(pixel "$wid" 438 60)"
+    read -r r g b <<<"$(pixel "$wid" $((438 * ${scale:-1})) $((60 * ${scale:-1})))"
     [ -n "${b:-}" ] && [ "$r" -gt 200 ] && [ "$g" -gt 140 ] && [ "$b" -lt 120 ]
 }
 

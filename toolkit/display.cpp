@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -149,6 +151,17 @@ std::vector<unsigned long> x_items(Display* dpy, Window win, const char* name, A
 
 } // namespace
 
+void display_end_with_server() {
+    x_window w;
+    if (!game_x_window(w)) return;
+    XSetIOErrorHandler([](Display*) -> int {
+        // The exit handlers would shut the layer down, which waits for the lost server.
+        std::puts("MAIN / Err affichage perdu (fin de la session graphique ?), fin du jeu");
+        std::fflush(stdout);
+        _exit(1);
+    });
+}
+
 display_switch display_switch_way() {
     x_window w;
     if (!game_x_window(w)) return DISPLAY_SWITCH_LAYER;
@@ -212,6 +225,7 @@ int display_restore_place(const display_place& kept) {
 
 #else
 
+void display_end_with_server() {}
 display_switch display_switch_way() {
     return DISPLAY_SWITCH_LAYER;
 }

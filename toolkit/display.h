@@ -24,6 +24,11 @@ const char* display_missing_reason();
 // whether a desktop was named in the environment (display_named) at all.
 const char* display_reason_for(const char* asked, const char* driver, bool display_named);
 
+// Ends the program at once (exit code 1, after a line) when the connection to its X server is
+// lost, as at the end of the desktop session; without it the layer's shutdown waits for that
+// server for ever. Nothing to do on another window system or without X11 support built.
+void display_end_with_server();
+
 // Who takes the window to fullscreen and back.
 enum display_switch : int {
     DISPLAY_SWITCH_LAYER, // the multimedia layer asks the window system
