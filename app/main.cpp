@@ -98,7 +98,13 @@ int main(int argc, char** argv) {
 
     display_prefer_sharp();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
-        std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
+        // Without a display, newer compatibility layers refuse to start the video instead of
+        // falling back to a driver without a window: the player is told why all the same.
+        const char* reason = SDL_WasInit(SDL_INIT_VIDEO) ? nullptr : display_missing_reason();
+        if (reason)
+            std::printf("MAIN / Err init fenetre %s\n", reason);
+        else
+            std::printf("MAIN / Err init SDL: %s\n", SDL_GetError());
         return 1;
     }
     std::atexit(SDL_Quit);

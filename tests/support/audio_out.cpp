@@ -12,8 +12,10 @@
 namespace {
 
 // Milliseconds the driver sleeps after each 1024-frame block (23 ms of sound): at most about
-// ten times real time, under 2 MB a second.
+// ten times real time, under 2 MB a second. The driver under sdl2-compat (SDL 3) ignores the
+// delay and takes the same pause as a fraction of the block's own time.
 constexpr const char* AUDIO_OUT_DELAY_MS = "2";
+constexpr const char* AUDIO_OUT_TIMESCALE = "0.086"; // 2 ms of 23.2
 
 } // namespace
 
@@ -21,6 +23,7 @@ void record_audio_to(const std::string& path) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", AUDIO_OUT_DELAY_MS, 1);
+    setenv("SDL_AUDIO_DISK_TIMESCALE", AUDIO_OUT_TIMESCALE, 1);
 }
 
 size_t audio_bytes(const std::string& path) {
