@@ -68,6 +68,7 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
     if (to_full ? display_switch_way() == DISPLAY_SWITCH_OWN : opt.own_fullscreen != 0) {
         if (to_full ? display_cover_screen(opt.window_place)
                     : display_restore_place(opt.window_place)) {
+            display_await_switch(to_full, opt.window_place);
             if (screen) clear_black(screen);
             opt.own_fullscreen = to_full ? 1 : 0;
             opt.fullscreen = to_full ? 1 : 0;
@@ -80,6 +81,8 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
     // Otherwise the window is switched in place where the layer can: a new mode also resizes
     // the window, and a window manager that gets the resize while it leaves fullscreen puts the
     // window back at the corner instead of where the player had it.
+    // The window's size before fullscreen, to know when it has it again.
+    if (to_full && !display_keep_place(opt.window_place)) opt.window_place = {};
     SDL_Surface* s = screen;
     if (!in_place || !s || s != SDL_GetVideoSurface() || SDL_WM_ToggleFullScreen(s) == 0) {
         Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
@@ -90,6 +93,8 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
             return 0;
         }
     }
+    // The window system may take the window over later than the layer's call returns.
+    if (opt.window_place.w > 0) display_await_switch(to_full, opt.window_place);
     // After a mode set the pixels are new and uninitialised; the callers draw everything again.
     clear_black(s);
     screen = s;

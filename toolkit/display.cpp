@@ -10,12 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/clock.h"
 #include "toolkit/layout.h"
 
 namespace {
 
 constexpr int DISPLAY_FIT_NUM = 2; // the window may take two thirds of the desktop
 constexpr int DISPLAY_FIT_DEN = 3;
+// How long a switch to or from fullscreen may take the window system, and how often to look.
+constexpr uint32_t DISPLAY_SWITCH_WAIT_MS = 1500;
+constexpr uint32_t DISPLAY_SWITCH_POLL_MS = 10;
 // The video drivers (of either SDL 1.2 library) that open a window on a desktop.
 constexpr std::array<const char*, 7> DISPLAY_WINDOWING_DRIVERS = {
     "x11", "wayland", "windows", "windib", "directx", "cocoa", "quartz"};
@@ -181,46 +185,68 @@ display_switch display_switch_way() {
 
 namespace {
 
-// Moves and sizes the window (coordinates on its screen), then lets the layer take in the new
-// size before anything is drawn for it.
-int x_place(const x_window& w, const display_place& at, bool raise) {
-    {
-        x_guard guard(w.dpy);
-        XMoveResizeWindow(w.dpy, w.win, at.x, at.y, static_cast<unsigned>(at.w),
-                          static_cast<unsigned>(at.h));
-        if (raise) XRaiseWindow(w.dpy, w.win);
-        if (!guard.ok()) return 0;
-    }
-    SDL_PumpEvents();
-    return 1;
+// The window's place on its screen and the screen's size; false when they cannot be read.
+bool x_geometry(const x_window& w, display_place& place, display_place& screen) {
+    XWindowAttributes attrs;
+    Window child = 0;
+    x_guard guard(w.dpy);
+    if (!XGetWindowAttributes(w.dpy, w.win, &attrs) ||
+        !XTranslateCoordinates(w.dpy, w.win, attrs.root, 0, 0, &place.x, &place.y, &child) ||
+        !guard.ok())
+        return false;
+    place.w = attrs.width;
+    place.h = attrs.height;
+    screen = {0, 0, WidthOfScreen(attrs.screen), HeightOfScreen(attrs.screen)};
+    return true;
 }
 
 } // namespace
 
-int display_cover_screen(display_place& kept) {
+int display_keep_place(display_place& kept) {
+    x_window w;
+    display_place screen{};
+    return game_x_window(w) && x_geometry(w, kept, screen) ? 1 : 0;
+}
+
+int display_await_switch(bool full, const display_place& kept) {
     x_window w;
     if (!game_x_window(w)) return 0;
-    XWindowAttributes attrs;
-    Window child = 0;
-    display_place screen{};
-    {
-        x_guard guard(w.dpy);
-        if (!XGetWindowAttributes(w.dpy, w.win, &attrs) ||
-            !XTranslateCoordinates(w.dpy, w.win, attrs.root, 0, 0, &kept.x, &kept.y, &child) ||
-            !guard.ok())
-            return 0;
+    const uint32_t start = clock_ticks();
+    for (;;) {
+        // The layer takes in each change of the window as it comes, so that what is drawn
+        // next is drawn for the window's new size.
+        SDL_PumpEvents();
+        display_place now{};
+        display_place screen{};
+        if (!x_geometry(w, now, screen)) return 0;
+        const bool covers = now.w == screen.w && now.h == screen.h;
+        if (full ? covers : now.w == kept.w && now.h == kept.h) {
+            SDL_PumpEvents();
+            return 1;
+        }
+        if (clock_ticks() - start >= DISPLAY_SWITCH_WAIT_MS) return 0;
+        clock_delay(DISPLAY_SWITCH_POLL_MS);
     }
-    kept.w = attrs.width;
-    kept.h = attrs.height;
-    screen.w = WidthOfScreen(attrs.screen);
-    screen.h = HeightOfScreen(attrs.screen);
-    return x_place(w, screen, true);
+}
+
+int display_cover_screen(display_place& kept) {
+    x_window w;
+    display_place screen{};
+    if (!game_x_window(w) || !x_geometry(w, kept, screen)) return 0;
+    x_guard guard(w.dpy);
+    XMoveResizeWindow(w.dpy, w.win, 0, 0, static_cast<unsigned>(screen.w),
+                      static_cast<unsigned>(screen.h));
+    XRaiseWindow(w.dpy, w.win);
+    return guard.ok() ? 1 : 0;
 }
 
 int display_restore_place(const display_place& kept) {
     x_window w;
     if (!game_x_window(w)) return 0;
-    return x_place(w, kept, false);
+    x_guard guard(w.dpy);
+    XMoveResizeWindow(w.dpy, w.win, kept.x, kept.y, static_cast<unsigned>(kept.w),
+                      static_cast<unsigned>(kept.h));
+    return guard.ok() ? 1 : 0;
 }
 
 #else
@@ -228,6 +254,12 @@ int display_restore_place(const display_place& kept) {
 void display_end_with_server() {}
 display_switch display_switch_way() {
     return DISPLAY_SWITCH_LAYER;
+}
+int display_keep_place(display_place&) {
+    return 0;
+}
+int display_await_switch(bool, const display_place&) {
+    return 0;
 }
 int display_cover_screen(display_place&) {
     return 0;

@@ -42,8 +42,16 @@ struct display_place {
 // windows (_NET_WM_STATE_FULLSCREEN); DISPLAY_SWITCH_LAYER everywhere else, also when the
 // window system cannot be asked (no window yet, another window system, no X11 support built).
 display_switch display_switch_way();
-// Keeps the window's place in kept, then lets the window cover its whole screen, above the
-// others. Returns 0 (window unchanged) when the window system cannot be asked.
+// Keeps the window's place and size in kept. Returns 0 (kept unchanged) when the window
+// system cannot be asked (the size is then not waited for, see display_await_switch).
+int display_keep_place(display_place& kept);
+// Keeps the window's place in kept, then asks for the window to cover its whole screen, above
+// the others. Returns 0 (window unchanged) when the window system cannot be asked.
 int display_cover_screen(display_place& kept);
-// Puts the window back at kept. Returns 0 when the window system cannot be asked.
+// Asks for the window back at kept. Returns 0 when the window system cannot be asked.
 int display_restore_place(const display_place& kept);
+// After a switch was asked for: waits (a second and a half at most) until the window covers
+// its screen (full) or has the size of kept again, with the layer taking in every change, so
+// that what is drawn next fits the window. Returns 0 when the time ran out or the window
+// system cannot be asked.
+int display_await_switch(bool full, const display_place& kept);
