@@ -57,7 +57,7 @@ int wait_control(const edit_cfg& cfg) {
         SDL_Event e;
         while (!SDL_PollEvent(&e))
             clock_delay(CAPTURE_WAIT_MS);
-        if (e.type == SDL_VIDEOEXPOSE) present_again();
+        if (e.type == SDL_VIDEOEXPOSE || e.type == SDL_VIDEORESIZE) present_again();
         if (e.type == SDL_QUIT) return CAPTURE_CLOSED;
         if (cfg.device == CTX_DEVICE_KEYBOARD && e.type == SDL_KEYDOWN) return e.key.keysym.sym;
         if (cfg.device == CTX_DEVICE_JOYSTICK && e.type == SDL_JOYBUTTONDOWN &&

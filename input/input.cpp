@@ -127,11 +127,11 @@ bool poll_input(game_ctx& ctx) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         took = true;
-        if (e.type == SDL_VIDEOEXPOSE) exposed = true;
+        if (e.type == SDL_VIDEOEXPOSE || e.type == SDL_VIDEORESIZE) exposed = true;
         take_event(e, in, ctl);
     }
-    // The window system lost the window's picture (uncovered or moved): the picture on show is
-    // presented again as it stands, without drawing anything.
+    // The window system lost the window's picture (uncovered, moved, or resized as it leaves
+    // fullscreen): the picture on show is presented again as it stands, without drawing.
     if (exposed) present_again();
 
     if (joy && ctl.device != CTX_DEVICE_KEYBOARD && auto_repeat(joy, in, ctl)) took = true;
