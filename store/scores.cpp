@@ -138,7 +138,10 @@ int load_scores(score_table& table) {
 }
 
 void seek_line(FILE* f, int n) {
-    std::rewind(f);
+    // Back to the start with the flags cleared, as rewind does; a stream that cannot seek
+    // stays where it is.
+    if (std::fseek(f, 0, SEEK_SET) != 0) return;
+    std::clearerr(f);
     int seen = 0;
     while (seen < n) {
         const int c = std::fgetc(f);

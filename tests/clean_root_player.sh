@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The installed game as an ordinary player meets it, run by tests/clean_root_check.sh inside a
-# freshly bootstrapped Debian 12 (beside a copy of window_lib.sh), under its own Xvfb, with the
+# freshly bootstrapped Debian root (beside a copy of window_lib.sh), under its own Xvfb, with the
 # environment of a plain login and no SDL_* setting:
 #  player <version>: --version; no display: the window's message and exit code 1; on a
 #    3840x2160 screen, started from an unrelated folder, the window is 1080x1200 and shows the
