@@ -74,8 +74,10 @@ classic=$(in_root dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package} ${sour
 echo "no package of the classic SDL 1.2 library (source libsdl1.2) installed"
 in_root ldconfig -p | grep -q 'libSDL2-2.0.so.0 ' ||
     fail "no libSDL2-2.0.so.0 for the layer to load"
-echo "SDL: $(in_root dpkg-query -W -f='${binary:Package} ${Version} (${source:Package}); ' \
-    libsdl1.2debian libsdl1.2-compat-shim libsdl2-2.0-0 libsdl3-0 2>/dev/null)"
+echo "SDL installed: $(in_root dpkg-query -W \
+    -f='${db:Status-Abbrev}${binary:Package} ${Version} (source ${source:Package})\n' \
+    libsdl1.2debian libsdl1.2-compat-shim libsdl2-2.0-0 libsdl3-0 2>/dev/null |
+    sed -n 's/^ii *//p' | paste -sd ';')"
 
 step "the tools of the check: Xvfb, xdotool, ImageMagick"
 apt_in_root install --no-install-recommends xvfb xauth xdotool imagemagick ||
