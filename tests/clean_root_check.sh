@@ -16,6 +16,7 @@
 #  - where the release still has the classic SDL 1.2 library (Debian 12), the game loaded with
 #    it refuses to start without a display;
 #  - apt remove takes the game and leaves the player's saves.
+# A failed check of the game as a player is reported at the end, after the other steps.
 # The root's mounts and processes go on every way out, a failure or a signal included.
 # Usage (as root): bash tests/clean_root_check.sh [<release>] [<package.deb> [<build folder>]]
 #                  [--base <root folder or tarball>] [--no-valid-until]
@@ -97,10 +98,12 @@ as_user() { # as_user <user:group> <environment...> -- <script arguments...>
         LANG=C.UTF-8 QUELBO_SHOT_DIR=/var/tmp/shots "${settings[@]}" \
         bash /opt/quelbo-check/clean_root_player.sh "$@"
 }
+# A failure of the player's checks is counted and the later steps still run.
+failed=()
 as_user player:player HOME=/home/player USER=player -- player "$version" ||
-    fail "the player's checks"
+    failed+=("the player's checks")
 step "as user id 4242, which has no account"
-as_user 4242:4242 -- no-account || fail "the checks without an account"
+as_user 4242:4242 -- no-account || failed+=("the checks without an account")
 cp "$root"/var/tmp/shots/*.png "$cache/shots/" 2>/dev/null
 
 # The classic SDL 1.2 library, which the package keeps out, picks a driver without a window
@@ -150,4 +153,5 @@ for f in control.dat scores.dat; do
 done
 echo "saves kept: $(cd "$saves" && ls | tr '\n' ' ')"
 
+[ ${#failed[@]} = 0 ] || fail "$(IFS=';'; echo "${failed[*]}") on $release (above)"
 step "clean-root check on $release passed (pictures in $cache/shots)"
