@@ -53,9 +53,10 @@ play_time=$((SECONDS - play_started))
 step "the tools of the run"
 for tool in "g++ --version" "clang++ --version" "clang-format --version" \
     "clang-tidy --version" "cmake --version" "lintian --version" "appstreamcli --version"; do
-    echo "$tool: $(in_root $tool 2>&1 | grep -m1 -iE 'version|v[0-9]')"
+    echo "$tool: $(in_root $tool 2>&1 | head -n1)"
 done
-in_root dpkg-query -W -f='${binary:Package} ${Version}\n' libgtest-dev libopenmpt-dev \
-    libsdl1.2-dev libsdl1.2-compat-dev libsdl2-2.0-0 libsdl3-0 2>/dev/null
+in_root dpkg-query -W -f='${db:Status-Abbrev}${binary:Package} ${Version}\n' libgtest-dev \
+    libopenmpt-dev libsdl1.2-dev libsdl1.2-compat-dev libsdl2-2.0-0 libsdl3-0 2>/dev/null |
+    sed -n 's/^ii *//p'
 [ "$status" = 0 ] || fail "./play test on $release: exit code $status after ${play_time} s"
 step "build-root check on $release passed: ./play test took ${play_time} s"
