@@ -73,8 +73,9 @@ owner=$(dpkg -S "$font" 2>/dev/null | cut -d: -f1)
 # Depends: the font and the computed library dependencies.
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
+# (From Debian 13 on, libraries that moved to a 64-bit time_t carry the suffix t64.)
 for p in fonts-comic-neue libc6 libopenmpt0 libsdl-ttf2.0-0; do
-    grep -qx "$p" <<<"$names" || fail "Depends does not name $p: $depends"
+    grep -qxE "${p//./\\.}(t64)?" <<<"$names" || fail "Depends does not name $p: $depends"
 done
 # The SDL 1.2 library must be the compatibility layer: one clause of Depends names it with no
 # alternative, so no choice apt makes can bring the classic library.
