@@ -3,7 +3,8 @@
 # ./play test in a freshly bootstrapped Debian release, from a clean clone of the committed
 # repository, as a developer on that release starts. On demand only (not part of ./play test):
 #  - a minimal root of the release (tests/root_lib.sh), kept in the build folder's
-#    clean-root/<release>/ with the packages apt fetches, as the clean-root check keeps it;
+#    clean-root/<release>/ as the clean-root check keeps it, and the packages apt fetches in
+#    build-debs/ there (apart from the other check's, so that both can run at once);
 #  - proc, sys, the machine's /dev and /dev/pts, a shared memory folder and a /tmp in memory
 #    mounted in the root, and git installed there;
 #  - the committed HEAD cloned into the root (local changes and build folders stay out), then
@@ -35,7 +36,8 @@ mount --make-private "$root/dev" || fail "cannot make $root/dev private"
 mount_in_root /dev/pts --bind /dev/pts
 mount_in_root /dev/shm -t tmpfs tmpfs
 mount_in_root /tmp -t tmpfs -o mode=1777 tmpfs
-mount_in_root /var/cache/apt/archives --bind "$cache/debs"
+mkdir -p "$cache/build-debs"
+mount_in_root /var/cache/apt/archives --bind "$cache/build-debs"
 echo "$(grep PRETTY_NAME "$root/etc/os-release")"
 
 step "git in the root"

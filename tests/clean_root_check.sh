@@ -39,7 +39,7 @@ cache=${root_args[1]:-$top/build}/clean-root/$release
 deb=$(realpath "$deb" 2>/dev/null) && [ -f "$deb" ] ||
     fail "no package ${root_args[0]:-at dist/}: build it first with ./play package"
 step "Debian $release, package $(basename "$deb")"
-mkdir -p "$cache/shots"
+mkdir -p "$cache/shots" "$cache/debs"
 root_create "$cache"
 
 # What a root needs to install and run: proc, sys, a shared memory folder, and the package

@@ -155,13 +155,13 @@ root_apt_settings() {
 }
 
 # root_create <cache folder>: the scratch folder ($work) and a root of $release in it ($root),
-# with package lists, no services started, and apt's package cache kept in <cache>/debs.
+# with package lists and no services started.
 root_create() {
     local cache=$1 tarball=$1/minbase.tar
     work=$(mktemp -d "${TMPDIR:-/tmp}/quelbo_root.XXXXXX")
     work=$(realpath "$work")
     root=$work/root
-    mkdir -p "$root" "$cache/debs"
+    mkdir -p "$root" "$cache"
     if [ -f "$tarball" ]; then
         step "unpacking the cached $release root $tarball"
         tar -xpf "$tarball" --numeric-owner -C "$root" || fail "cannot unpack $tarball"
