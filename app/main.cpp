@@ -39,7 +39,7 @@ void hang_up(int) {
 // After the multimedia layer has set its own handlers: SIGHUP as above, and a closed pipe or
 // terminal on standard output no longer ends the run.
 void set_signals() {
-    struct sigaction hup {};
+    struct sigaction hup = {};
     hup.sa_handler = hang_up;
     sigemptyset(&hup.sa_mask);
     hup.sa_flags = SA_RESTART;

@@ -18,11 +18,13 @@ constexpr uint32_t CAPTURE_WAIT_MS = 10;
 
 constexpr int CAPTURE_CLOSED = -1;
 
+// A field of the edited controls (an alias: clang-format 14 and 19 lay it out alike).
+using edit_field = int32_t edit_cfg::*;
 // The two controls, asked for in turn: the prompt, and where a key or a button goes.
 struct capture_step {
     const char* prompt;
-    int32_t edit_cfg::*key;
-    int32_t edit_cfg::*button;
+    edit_field key;
+    edit_field button;
 };
 constexpr std::array<capture_step, 2> CAPTURE_STEPS{{
     {"appuyer sur droite", &edit_cfg::key_right, &edit_cfg::button_right},

@@ -52,7 +52,7 @@ bool may_follow(const struct stat& folder, const struct stat& link) {
 struct path_end {
     fd_owner folder{-1};
     std::string name;
-    struct stat st {};
+    struct stat st = {};
 };
 
 // Walks path from the folder at (from the root when it is absolute), one name at a time, and
@@ -66,12 +66,12 @@ bool walk(int at, const std::string& path, path_end& out) {
     while (cur.fd >= 0 && !todo.empty()) {
         const std::string name = todo.front();
         todo.pop_front();
-        struct stat here {};
+        struct stat here = {};
         if (::fstatat(cur.fd, name.c_str(), &here, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT || !todo.empty() || name == "..") return false;
             here = {};
         } else if (S_ISLNK(here.st_mode)) {
-            struct stat folder {};
+            struct stat folder = {};
             if (++links > REPLACE_MAX_LINKS || ::fstat(cur.fd, &folder) != 0 ||
                 !may_follow(folder, here))
                 return false;
@@ -98,8 +98,8 @@ bool walk(int at, const std::string& path, path_end& out) {
 }
 
 bool same_file(int a, int b) {
-    struct stat sa {};
-    struct stat sb {};
+    struct stat sa = {};
+    struct stat sb = {};
     return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
@@ -236,7 +236,7 @@ int replace_file_at(const save_folder& folder, const std::string& name, const st
     // The file itself, opened without following a link and checked once open: the one that
     // was looked at is the one written. Refused when the player may not write it.
     fd_owner file(-1);
-    struct stat old {};
+    struct stat old = {};
     if (exists) {
         file = fd_owner(::openat(at, leaf, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (file.fd < 0 || ::fstat(file.fd, &old) != 0 || !S_ISREG(old.st_mode)) return 0;

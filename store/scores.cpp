@@ -43,7 +43,7 @@ score_file_stamp stamp_of(const struct stat& st) {
 }
 
 score_file_stamp stamp_of_file(const std::string& path) {
-    struct stat st {};
+    struct stat st = {};
     return ::stat(path.c_str(), &st) == 0 ? stamp_of(st) : score_file_stamp{};
 }
 
@@ -83,7 +83,7 @@ void parse_lines(const std::string& text, score_table& table) {
 // it is no regular file that can be opened (the table is then untouched).
 bool read_table(const std::string& path, score_table& table) {
     std::string text;
-    struct stat st {};
+    struct stat st = {};
     if (!read_file_prefix(path, SCORES_READ_LIMIT, text, st)) return false;
     parse_lines(text, table);
     table.loaded = stamp_of(st);
@@ -138,7 +138,10 @@ int load_scores(score_table& table) {
 }
 
 void seek_line(FILE* f, int n) {
-    std::rewind(f);
+    // Back to the start with the flags cleared, as rewind does; a stream that cannot seek
+    // stays where it is.
+    if (std::fseek(f, 0, SEEK_SET) != 0) return;
+    std::clearerr(f);
     int seen = 0;
     while (seen < n) {
         const int c = std::fgetc(f);

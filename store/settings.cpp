@@ -71,7 +71,7 @@ std::array<int32_t, SETTINGS_COUNT> default_values() {
 
 int load_controls(controls_cfg& controls, options_cfg& options) {
     std::string text;
-    struct stat st {};
+    struct stat st = {};
     if (!read_file_prefix(paths_data_file(SETTINGS_FILE), SETTINGS_READ_LIMIT, text, st)) {
         std::puts(SETTINGS_OPEN_ERROR);
         return 0;

@@ -5,7 +5,8 @@
 #  - it holds the program, every data file, the icons in every size, the font as a link to the
 #    file of fonts-comic-neue, and no data/ folder; it depends on the font and the libraries,
 #    and on the SDL 1.2 compatibility layer with no alternative;
-#  - one version: the package's, the one the program prints, the AppStream release;
+#  - one version: the package's, the one the program prints, the AppStream release; one home
+#    page: the package's and the AppStream file's;
 #  - unpacked into a scratch root and started from an unrelated folder with a scratch HOME under
 #    its own Xvfb: the menu shows, key 4 ends it with 0 and control.dat lies in
 #    $HOME/.local/share/quelbo-kv/data/; a whole game to a new record writes scores.dat there;
@@ -72,8 +73,9 @@ owner=$(dpkg -S "$font" 2>/dev/null | cut -d: -f1)
 # Depends: the font and the computed library dependencies.
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
+# (From Debian 13 on, libraries that moved to a 64-bit time_t carry the suffix t64.)
 for p in fonts-comic-neue libc6 libopenmpt0 libsdl-ttf2.0-0; do
-    grep -qx "$p" <<<"$names" || fail "Depends does not name $p: $depends"
+    grep -qxE "${p//./\\.}(t64)?" <<<"$names" || fail "Depends does not name $p: $depends"
 done
 # The SDL 1.2 library must be the compatibility layer: one clause of Depends names it with no
 # alternative, so no choice apt makes can bring the classic library.
@@ -101,6 +103,11 @@ status=$?
 [ "$out" = "quelbo-kv $version" ] || fail "--version printed '$out', expected 'quelbo-kv $version'"
 release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1)
 [ "$release" = "$version" ] || fail "the AppStream release is '$release', the package $version"
+# One home page: the package's and the AppStream file's.
+homepage=$(dpkg-deb -f "$deb" Homepage)
+url=$(sed -n 's|.*<url type="homepage">\([^<]*\)</url>.*|\1|p' "$metainfo")
+[ -n "$homepage" ] && [ "$url" = "$homepage" ] ||
+    fail "the AppStream home page is '$url', the package's '$homepage'"
 
 # 3. The unpacked game, started as a player would. In the scratch root, the font that the
 # package depends on is the system's.

@@ -63,7 +63,7 @@ const std::string PLAYER_TABLE = "kim 100000\naaa 80\naaa 70\naaa 60\naaa 50\n"
 const std::string SAVED_SETTINGS = "1 0 4 6 97 98 2 3\n";
 
 mode_t mode_of(const std::string& path) {
-    struct stat st {};
+    struct stat st = {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
@@ -516,7 +516,7 @@ TEST_F(saves_fixture, the_group_is_kept_when_the_owner_cannot_be) {
     ::chmod("data/control.dat", 0664);
     EXPECT_EQ(
         run_unprivileged([this] { return save_controls(*ctx.controls, *ctx.options); }, GROUP), 1);
-    struct stat st {};
+    struct stat st = {};
     ASSERT_EQ(::stat("data/control.dat", &st), 0);
     EXPECT_EQ(st.st_gid, GROUP);
     EXPECT_EQ(st.st_mode & 07777, 0664u);

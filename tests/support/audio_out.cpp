@@ -27,7 +27,7 @@ void record_audio_to(const std::string& path) {
 }
 
 size_t audio_bytes(const std::string& path) {
-    struct stat st {};
+    struct stat st = {};
     return stat(path.c_str(), &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
 }
 
