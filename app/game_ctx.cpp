@@ -78,11 +78,11 @@ int toggle_fullscreen(SDL_Surface*& screen, game_ctx& ctx) {
         in_place = to_full;
         opt.own_fullscreen = 0;
     }
+    // The window's size before fullscreen, to know when it has it again.
+    if (to_full && !display_keep_place(opt.window_place)) opt.window_place = {};
     // Otherwise the window is switched in place where the layer can: a new mode also resizes
     // the window, and a window manager that gets the resize while it leaves fullscreen puts the
     // window back at the corner instead of where the player had it.
-    // The window's size before fullscreen, to know when it has it again.
-    if (to_full && !display_keep_place(opt.window_place)) opt.window_place = {};
     SDL_Surface* s = screen;
     if (!in_place || !s || s != SDL_GetVideoSurface() || SDL_WM_ToggleFullScreen(s) == 0) {
         Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
