@@ -19,9 +19,10 @@ namespace {
 
 using bytes = std::vector<unsigned char>;
 
+// Bounds checked: a field past the end is a fault of the test, reported as an exception.
 void put_le(bytes& b, size_t at, uint32_t x, int n) {
     for (int i = 0; i < n; ++i)
-        b[at + static_cast<size_t>(i)] = static_cast<unsigned char>(x >> (8 * i));
+        b.at(at + static_cast<size_t>(i)) = static_cast<unsigned char>(x >> (8 * i));
 }
 
 void append_le(bytes& b, uint32_t x, int n) {
