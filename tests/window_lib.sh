@@ -107,10 +107,12 @@ make_play() {
 
 # start_xvfb <scratch dir> [WxH]: Xvfb on a display it picks itself; sets xvfb_pid and exports
 # DISPLAY. Returns 1 (log in <scratch dir>/xvfb.log) when it did not start within 30 s.
+# -noreset: a server left without clients resets itself, and a client that connects meanwhile
+# (the next window manager or game of a script) is turned away with "Cannot open display".
 start_xvfb() {
     local display=
     exec 3>"$1/display"
-    Xvfb -displayfd 3 -screen 0 "${2:-1024x768}x24" -nolisten tcp >"$1/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${2:-1024x768}x24" -nolisten tcp -noreset >"$1/xvfb.log" 2>&1 &
     xvfb_pid=$!
     exec 3>&-
     wait_until 30 grep -q . "$1/display" || return 1
